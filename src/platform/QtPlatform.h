@@ -1,0 +1,22 @@
+#pragma once
+
+#include "Clock.h"
+#include "Platform.h"
+#include "QtDialogs.h"
+#include "QtGlint.h"
+#include "ShellLink.h"
+
+// The real desktop services.
+class QtPlatform
+{
+public:
+    QtPlatform();
+    Platform &platform() { return m_platform; }
+
+private:
+    QtDialogs m_dialogs;
+    QtTrayHost m_tray;
+    XdgShellLink m_shellLink;
+    SystemClock m_clock;
+    Platform m_platform;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+// Puts a shortcut to the program where the desktop starts programs at sign-in.
+class ShellLink
+{
+public:
+    virtual ~ShellLink() = default;
+    // folder "StartUp" means the autostart folder. Replaces an existing link of that name.
+    // Returns false when the link could not be written.
+    virtual bool fCreateShellLink(const QString &folder, const QString &link,
+                                  const QString &target, const QString &arguments) = 0;
+};
+
+// On Linux: an XDG autostart entry $XDG_CONFIG_HOME/autostart/<link>.desktop (falling back to
+// ~/.config), with the target quoted by the desktop-entry rules.
+class XdgShellLink : public ShellLink
+{
+public:
+    bool fCreateShellLink(const QString &folder, const QString &link, const QString &target,
+                          const QString &arguments) override;
+
+    static QString autostartFolder();
+    // The entry's text, clean under desktop-file-validate.
+    static QString desktopEntry(const QString &link, const QString &target,
+                                const QString &arguments);
+    // Quotes a value for Exec= by the desktop-entry rules.
+    static QString quoteExecArgument(const QString &argument);
+};

@@ -1,0 +1,54 @@
+#include "PathFunctions.h"
+
+#include "SafeFile.h"
+
+#include <QDir>
+
+#include <dirent.h>
+
+namespace {
+
+const QChar Separator = QDir::separator();
+
+} // namespace
+
+QString AddBackslash(const QString &path)
+{
+    if (path.endsWith(Separator))
+        return path;
+    return path + Separator;
+}
+
+QString FileNamePart(const QString &path)
+{
+    const qsizetype last = path.lastIndexOf(Separator);
+    return last < 0 ? path : path.mid(last + 1);
+}
+
+bool FileExists(const QString &path)
+{
+    const QString name = FileNamePart(path);
+    // Hidden entries are not normal files; "." and ".." are folders.
+    if (name.isEmpty() || name.startsWith(QLatin1Char('.')))
+        return false;
+    if (!SafeFile::isRegularFile(path))
+        return false;
+    // The file system may match names without regard to case (a mounted Windows share):
+    // the name on disk must equal the asked name exactly.
+    const QString folder = path.left(path.size() - name.size());
+    const QByteArray encodedFolder = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".")
+                                                                        : folder);
+    const QByteArray encodedName = QFile::encodeName(name);
+    DIR *dir = opendir(encodedFolder.constData());
+    if (!dir)
+        return false;
+    bool found = false;
+    while (const dirent *entry = readdir(dir)) {
+        if (encodedName == entry->d_name) {
+            found = true;
+            break;
+        }
+    }
+    closedir(dir);
+    return found;
+}

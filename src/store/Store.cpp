@@ -1,0 +1,166 @@
+#include "Store.h"
+
+#include "Cp1252Codec.h"
+#include "platform/fs/PathFunctions.h"
+#include "platform/fs/SafeFile.h"
+
+#include <QFile>
+
+#include <sys/stat.h>
+
+namespace Store {
+
+namespace {
+
+const QByteArray CrLf("\r\n");
+
+StoreResult fromSafeFile(const SafeFile::Result &result, const QString &path)
+{
+    using Status = SafeFile::Status;
+    switch (result.status) {
+    case Status::Ok:
+        return StoreResult::success();
+    case Status::NotFound:
+        return StoreResult::failure(StoreResult::Error::NotFound, path, result.systemError);
+    case Status::NotRegular:
+        return StoreResult::failure(StoreResult::Error::NotRegular, path, result.systemError);
+    case Status::TooLarge:
+        return StoreResult::failure(StoreResult::Error::TooLarge, path, result.systemError);
+    case Status::IoError:
+        break;
+    }
+    return StoreResult::failure(StoreResult::Error::IoError, path, result.systemError);
+}
+
+// Encodes text + CR LF and replaces the file with it; nothing is written when a character
+// cannot be stored.
+StoreResult writeLine(const QString &path, const QString &text)
+{
+    QByteArray bytes;
+    QChar bad;
+    if (!Cp1252Codec::encode(text, &bytes, &bad)) {
+        StoreResult result = StoreResult::failure(StoreResult::Error::Unencodable, path);
+        result.unencodable = bad;
+        return result;
+    }
+    bytes += CrLf;
+    return fromSafeFile(SafeFile::replace(path, bytes), path);
+}
+
+bool sameFile(const QString &a, const QString &b)
+{
+    struct stat first;
+    struct stat second;
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0
+        && ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev
+        && first.st_ino == second.st_ino;
+}
+
+} // namespace
+
+StoreResult writeSingleValue(const QString &path, const QString &value)
+{
+    return writeLine(path, value);
+}
+
+QString firstFieldOf(const QByteArray &bytes)
+{
+    const QString text = Cp1252Codec::decode(bytes);
+    qsizetype i = 0;
+    while (i < text.size() && text.at(i) == QLatin1Char(' '))
+        ++i;
+    const auto isLineEnd = [](QChar c) { return c == QLatin1Char('\r') || c == QLatin1Char('\n'); };
+    if (i < text.size() && text.at(i) == QLatin1Char('"')) {
+        const qsizetype start = ++i;
+        while (i < text.size() && text.at(i) != QLatin1Char('"') && !isLineEnd(text.at(i)))
+            ++i;
+        return text.mid(start, i - start);
+    }
+    const qsizetype start = i;
+    while (i < text.size() && text.at(i) != QLatin1Char(',') && !isLineEnd(text.at(i)))
+        ++i;
+    return text.mid(start, i - start);
+}
+
+QString readFirstField(const QString &path, StoreResult *result)
+{
+    QByteArray bytes;
+    const StoreResult read = fromSafeFile(SafeFile::readAll(path, &bytes, MaxMessageBytes), path);
+    if (result)
+        *result = read;
+    return read.ok() ? firstFieldOf(bytes) : QString();
+}
+
+QString guardedRead(const QString &path, const QString &fallback)
+{
+    if (!FileExists(path))
+        return fallback;
+    QByteArray bytes;
+    if (!SafeFile::readAll(path, &bytes, MaxMessageBytes).ok() || bytes.isEmpty())
+        return fallback;
+    return firstFieldOf(bytes);
+}
+
+StoreResult writeWholeText(const QString &path, const QString &text)
+{
+    return writeLine(path, text);
+}
+
+QString wholeTextOf(const QByteArray &bytes)
+{
+    const QString text = Cp1252Codec::decode(bytes);
+    QString result;
+    result.reserve(text.size() + text.size() / 32 + 2);
+    qsizetype lineStart = 0;
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        if (text.at(i) != QLatin1Char('\r'))
+            continue;
+        result += QStringView(text).mid(lineStart, i - lineStart);
+        result += QLatin1String("\r\n");
+        if (i + 1 < size && text.at(i + 1) == QLatin1Char('\n'))
+            ++i;
+        lineStart = i + 1;
+    }
+    if (lineStart < size) {
+        result += QStringView(text).mid(lineStart);
+        result += QLatin1String("\r\n");
+    }
+    return result;
+}
+
+StoreResult readWholeFile(const QString &path, QString *text)
+{
+    QByteArray bytes;
+    const StoreResult result
+        = fromSafeFile(SafeFile::readAll(path, &bytes, MaxMessageBytes), path);
+    *text = result.ok() ? wholeTextOf(bytes) : QString();
+    return result;
+}
+
+StoreResult moveMessage(const QString &sourcePath, const QString &destinationFolder,
+                        bool *readFailed)
+{
+    QString text;
+    const StoreResult read = readWholeFile(sourcePath, &text);
+    if (readFailed)
+        *readFailed = !read.ok();
+    if (!read.ok())
+        return read;
+    const QString destination = AddBackslash(destinationFolder) + FileNamePart(sourcePath);
+    const StoreResult written = writeWholeText(destination, text);
+    if (!written.ok())
+        return written;
+    // Moving a file onto itself (the same folder, or a name differing only in case on a
+    // case-blind share) must not delete the one copy there is.
+    if (!sameFile(sourcePath, destination))
+        deleteMessage(sourcePath);
+    return StoreResult::success();
+}
+
+StoreResult deleteMessage(const QString &path)
+{
+    return fromSafeFile(SafeFile::remove(path), path);
+}
+
+} // namespace Store

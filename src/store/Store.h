@@ -1,0 +1,48 @@
+#pragma once
+
+#include "StoreResult.h"
+
+#include <QString>
+
+// The store operations every window uses on account, settings and message files. All I/O is
+// binary Windows-1252; writes replace the file through a temporary and a rename, so a failed
+// write leaves the old file as it was.
+namespace Store {
+
+// Message files above this size are refused rather than read into a text box.
+inline constexpr qint64 MaxMessageBytes = 16 * 1024 * 1024;
+
+// Single-value write: the value followed by CR LF, nothing else.
+StoreResult writeSingleValue(const QString &path, const QString &value);
+
+// First-field read: leading spaces skipped; a field that begins with a double quote runs to
+// the next double quote (quotes dropped; unterminated: to the end of the line); otherwise up
+// to the first comma or the end of the first line (CR or LF). Trailing spaces are kept.
+// A missing, unreadable or zero-byte file gives "" and a failed result.
+QString readFirstField(const QString &path, StoreResult *result = nullptr);
+// The same rule applied to bytes already in memory.
+QString firstFieldOf(const QByteArray &bytes);
+
+// Guarded read: the first field when FileExists finds the file and it is not empty,
+// otherwise fallback.
+QString guardedRead(const QString &path, const QString &fallback);
+
+// Whole-text write: the text followed by one CR LF.
+StoreResult writeWholeText(const QString &path, const QString &text);
+
+// Whole-file read: every line ends with CR LF in the result (CR LF or a lone CR end a line, a
+// lone LF stays in the line, a last line without an end still gets CR LF); "" for an empty file.
+StoreResult readWholeFile(const QString &path, QString *text);
+// The same line rule applied to bytes already in memory.
+QString wholeTextOf(const QByteArray &bytes);
+
+// Message move: whole-file read of source, whole-text write of it into destinationFolder
+// under the source's name, then delete the source. readFailed tells the caller which half
+// failed (the source read happens before the write, so nothing is written when it fails).
+StoreResult moveMessage(const QString &sourcePath, const QString &destinationFolder,
+                        bool *readFailed = nullptr);
+
+// Deletes a message file (never through a link); the result may be ignored.
+StoreResult deleteMessage(const QString &path);
+
+} // namespace Store

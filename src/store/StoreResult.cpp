@@ -1,0 +1,46 @@
+#include "StoreResult.h"
+
+#include <QCoreApplication>
+
+#include <cstring>
+
+StoreResult StoreResult::failure(Error error, const QString &path, int systemError)
+{
+    StoreResult result;
+    result.error = error;
+    result.path = path;
+    result.systemError = systemError;
+    return result;
+}
+
+QString StoreResult::describe() const
+{
+    switch (error) {
+    case Error::None:
+        return QString();
+    case Error::NotFound:
+        return QCoreApplication::translate("Store", "The file \"%1\" or its folder does not exist.")
+            .arg(path);
+    case Error::NotRegular:
+        return QCoreApplication::translate(
+                   "Store", "\"%1\" is not an ordinary file (a link or a folder); it was not used.")
+            .arg(path);
+    case Error::TooLarge:
+        return QCoreApplication::translate(
+                   "Store", "The file \"%1\" is too large to open as a message (the limit is 16 MB).")
+            .arg(path);
+    case Error::Unencodable:
+        return QCoreApplication::translate(
+                   "Store",
+                   "The text holds the character \"%1\" (U+%2), which cannot be stored in a "
+                   "message file. Nothing was written; remove or replace it and try again.")
+            .arg(unencodable)
+            .arg(unencodable.unicode(), 4, 16, QLatin1Char('0'));
+    case Error::InvalidName:
+        return QCoreApplication::translate("Store", "\"%1\" is not a valid message name.").arg(path);
+    case Error::IoError:
+        break;
+    }
+    return QCoreApplication::translate("Store", "Could not write or read \"%1\": %2.")
+        .arg(path, QString::fromLocal8Bit(std::strerror(systemError)));
+}

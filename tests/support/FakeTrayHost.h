@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/Glint.h"
+
+#include <QList>
+#include <QPointer>
+
+// A tray that records which icons are in it. Offscreen has no real tray.
+class FakeGlint : public Glint
+{
+    Q_OBJECT
+public:
+    using Glint::Glint;
+    int applyCount = 0;
+
+protected:
+    void apply() override { ++applyCount; }
+};
+
+class FakeTrayHost : public TrayHost
+{
+public:
+    Glint *createGlint(QObject *parent) override;
+    bool isSystemTrayAvailable() const override { return available; }
+
+    bool available = true;
+    QList<QPointer<FakeGlint>> created;
+};

@@ -1,0 +1,6 @@
+#include "TestPlatform.h"
+
+TestPlatform::TestPlatform()
+    : m_platform{dialogs, tray, shellLink, clock}
+{
+}

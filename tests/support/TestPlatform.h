@@ -1,0 +1,23 @@
+#pragma once
+
+#include "FakeClock.h"
+#include "FakeDialogs.h"
+#include "FakeShellLink.h"
+#include "FakeTrayHost.h"
+#include "platform/Platform.h"
+
+// Every desktop service as a fake, bundled for AppState.
+class TestPlatform
+{
+public:
+    TestPlatform();
+    Platform &platform() { return m_platform; }
+
+    FakeDialogs dialogs;
+    FakeTrayHost tray;
+    FakeShellLink shellLink;
+    FakeClock clock;
+
+private:
+    Platform m_platform;
+};
