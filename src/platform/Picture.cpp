@@ -5,18 +5,15 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
-namespace {
-
-QSvgRenderer *rendererFor(const QString &resource)
+QSvgRenderer *Picture::renderer(const QString &resource)
 {
+    // One renderer per picture for the whole program: windows share a handful of pictures.
     static QHash<QString, QSvgRenderer *> cache;
     auto it = cache.find(resource);
     if (it == cache.end())
         it = cache.insert(resource, new QSvgRenderer(resource));
     return it.value()->isValid() ? it.value() : nullptr;
 }
-
-} // namespace
 
 Picture::Picture(const QString &name, const QString &resource, QWidget *parent)
     : QWidget(parent)
@@ -45,7 +42,7 @@ void Picture::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    if (QSvgRenderer *renderer = rendererFor(m_resource))
+    if (QSvgRenderer *renderer = Picture::renderer(m_resource))
         renderer->render(&painter, QRectF(rect()));
 }
 

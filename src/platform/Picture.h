@@ -15,6 +15,9 @@ public:
     QString resource() const { return m_resource; }
     void setResource(const QString &resource);
 
+    // The shared renderer of a resource, or nullptr when it is missing or broken.
+    static QSvgRenderer *renderer(const QString &resource);
+
     // Covers window with the picture, below every other child, following its size.
     static Picture *installBackground(QWidget *window, const QString &resource);
 

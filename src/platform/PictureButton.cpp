@@ -1,25 +1,12 @@
 #include "PictureButton.h"
 
+#include "Picture.h"
+
 #include <QAccessible>
-#include <QHash>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSvgRenderer>
-
-namespace {
-
-// One renderer per picture for the whole program: buttons share a handful of pictures.
-QSvgRenderer *rendererFor(const QString &resource)
-{
-    static QHash<QString, QSvgRenderer *> cache;
-    auto it = cache.find(resource);
-    if (it == cache.end())
-        it = cache.insert(resource, new QSvgRenderer(resource));
-    return it.value()->isValid() ? it.value() : nullptr;
-}
-
-} // namespace
 
 PictureButton::PictureButton(const QString &name, const QString &caption, QWidget *parent,
                              const QString &picture)
@@ -88,7 +75,7 @@ void PictureButton::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF area = rect();
-    if (QSvgRenderer *renderer = rendererFor(m_picture)) {
+    if (QSvgRenderer *renderer = Picture::renderer(m_picture)) {
         renderer->render(&painter, area);
     } else {
         painter.setPen(QColor(0x0b, 0x3d, 0x40));
