@@ -44,5 +44,16 @@ run: build
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Puts Notavo into a shared office folder: make office DIR=/srv/office
+office: build
+	@test -n "$(DIR)" || { echo "Usage: make office DIR=<folder>"; exit 2; }
+	cmake --install $(BUILD) --prefix "$(DIR)"
+	@echo "Notavo is in $(DIR); that folder is its data folder."
+
+# Adds a menu entry for the current user: make launcher DIR=/srv/office
+launcher:
+	@test -n "$(DIR)" || { echo "Usage: make launcher DIR=<folder>"; exit 2; }
+	tools/install-launcher.sh "$(DIR)"
+
 clean:
 	rm -rf $(BUILD)

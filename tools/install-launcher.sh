@@ -1,0 +1,32 @@
+#!/bin/sh
+# Adds a menu entry for the Notavo in an office folder to the current user's desktop menu:
+# a .desktop file, the scalable icon and the AppStream metainfo under $XDG_DATA_HOME.
+set -eu
+
+office=${1:?usage: install-launcher.sh <office folder>}
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
+office=$(cd "$office" && pwd)
+if [ ! -x "$office/Notavo" ]; then
+    echo "No Notavo program in $office: run 'make office DIR=$office' first." >&2
+    exit 1
+fi
+
+data_home=${XDG_DATA_HOME:-$HOME/.local/share}
+id=io.github.notavo.Notavo
+mkdir -p "$data_home/applications" "$data_home/icons/hicolor/scalable/apps" "$data_home/metainfo"
+
+# Exec quoting by the desktop-entry rules: backslash, quote, backtick and dollar are escaped
+# inside double quotes, and every backslash is doubled once more for the string value.
+exec_path=$(printf '%s' "$office/Notavo" | sed -e 's/[\\"`$]/\\&/g' -e 's/\\/\\\\/g' -e 's/%/%%/g')
+entry="$data_home/applications/$id.desktop"
+sed -e "s|@EXEC@|\"$exec_path\"|" -e "s|@OFFICE_DIR@|$office|" \
+    "$source_dir/resources/desktop/$id.desktop.in" > "$entry.tmp"
+mv "$entry.tmp" "$entry"
+cp "$source_dir/resources/pictures/notavo.svg" "$data_home/icons/hicolor/scalable/apps/$id.svg"
+cp "$source_dir/resources/desktop/$id.metainfo.xml" "$data_home/metainfo/$id.metainfo.xml"
+
+if command -v desktop-file-validate >/dev/null 2>&1; then
+    desktop-file-validate "$entry"
+fi
+command -v update-desktop-database >/dev/null 2>&1 && update-desktop-database -q "$data_home/applications" || true
+echo "Menu entry installed: $entry"
