@@ -1,11 +1,242 @@
 #include "Form5.h"
 
+#include "accounts/usopt.h"
 #include "app/AppState.h"
+#include "app/Form1.h"
+#include "app/Form3.h"
+#include "messages/Form4.h"
+#include "platform/Dialogs.h"
+#include "platform/FileListBox.h"
+#include "platform/Picture.h"
+#include "platform/fs/FileList.h"
+#include "platform/fs/PathFunctions.h"
+#include "store/SlotTable.h"
+#include "store/Store.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+QLabel *label(QWidget *parent, const char *name, const QString &text, const QRect &rect)
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    l->setGeometry(rect);
+    return l;
+}
+
+QLineEdit *field(QWidget *parent, const char *name, const QRect &rect)
+{
+    auto *f = new QLineEdit(parent);
+    f->setObjectName(QLatin1String(name));
+    f->setGeometry(rect);
+    return f;
+}
+
+QPushButton *button(QWidget *parent, const char *name, const QString &text, const QRect &rect)
+{
+    auto *b = new QPushButton(text, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setGeometry(rect);
+    return b;
+}
+
+} // namespace
 
 Form5::Form5(AppState &state, QWidget *parent)
     : QWidget(parent)
     , m_state(state)
 {
     setObjectName(QStringLiteral("Form5"));
+    setWindowTitle(tr("Log In"));
+    setFixedSize(330, 190);
+    Picture::installBackground(this, QStringLiteral(":/pictures/background-login.svg"));
+    setStyleSheet(QStringLiteral(
+        "QLabel { color: #10263d; font-weight: bold; background: transparent; }"
+        "QLineEdit { color: #00ff66; background-color: black; border: 1px solid #147a80;"
+        " selection-background-color: #147a80; }"));
 
+    uss = new QComboBox(this);
+    uss->setObjectName(QStringLiteral("uss"));
+    uss->setGeometry(16, 12, 140, 24);
+    uss->setEditable(false);
+    for (const Slot &slot : SlotTable::all())
+        uss->addItem(slot.listEntry);
+    uss->setCurrentIndex(-1);
+
+    Label1 = label(this, "Label1", tr("Username:"), QRect(16, 46, 74, 22));
+    user = field(this, "user", QRect(94, 46, 150, 22));
+    Label2 = label(this, "Label2", tr("Password:"), QRect(16, 76, 74, 22));
+    pas = field(this, "pas", QRect(94, 76, 150, 22));
+    Label3 = label(this, "Label3",
+                   tr("To log into a different account, please type your username and password, "
+                      "or click New, to make a new account."),
+                   QRect(16, 104, 298, 40));
+    Label3->setWordWrap(true);
+
+    log = button(this, "log", tr("Log In"), QRect(16, 152, 92, 26));
+    log->setEnabled(false);
+    new_ = button(this, "new", tr("New"), QRect(119, 152, 92, 26));
+    cance = button(this, "cance", tr("Cancel"), QRect(222, 152, 92, 26));
+
+    setTabOrder(uss, user);
+    setTabOrder(user, pas);
+    setTabOrder(pas, log);
+    setTabOrder(log, new_);
+    setTabOrder(new_, cance);
+
+    // activated: the user's choice only (mouse, keyboard or wheel), also of the same entry.
+    connect(uss, &QComboBox::activated, this, &Form5::uss_Click);
+    // textEdited, not textChanged: clearing the fields on a new choice is no keystroke, and
+    // must not run the check (it would enable "Log In" for an account with empty values).
+    connect(user, &QLineEdit::textEdited, this, &Form5::user_Change);
+    connect(pas, &QLineEdit::textEdited, this, &Form5::pas_Change);
+    connect(log, &QPushButton::clicked, this, &Form5::log_Click);
+    connect(new_, &QPushButton::clicked, this, &Form5::new_Click);
+    connect(cance, &QPushButton::clicked, this, &Form5::cance_Click);
+}
+
+const Slot *Form5::chosenSlot() const
+{
+    if (uss->currentIndex() < 0)
+        return nullptr;
+    return SlotTable::byListEntry(uss->currentText());
+}
+
+const Slot *Form5::chosenUserSlot() const
+{
+    const Slot *slot = chosenSlot();
+    return slot && !slot->passwordFile.isEmpty() ? slot : nullptr;
+}
+
+void Form5::uss_Click()
+{
+    const Slot *slot = chosenSlot();
+    if (!slot)
+        return;
+    if (slot->passwordFile.isEmpty()) {
+        // The default user has no password: choosing it is enough.
+        user->hide();
+        pas->hide();
+        log->setEnabled(true);
+        return;
+    }
+
+    user->show();
+    pas->show();
+    user->clear();
+    pas->clear();
+    log->setEnabled(false);
+    if (FileExists(m_state.dataFile(slot->userNameFile)))
+        return;
+    const Dialogs::Answer answer = m_state.dialogs().messageBox(
+        tr("Account has not been created. Would you like to create it now?"), tr("Create Account?"),
+        Dialogs::Icon::Question, Dialogs::Buttons::YesNo);
+    if (answer == Dialogs::Answer::Yes) {
+        showUserOptions();
+        user->hide();
+        pas->hide();
+    }
+}
+
+void Form5::user_Change()
+{
+    checkTyped(false);
+}
+
+void Form5::pas_Change()
+{
+    checkTyped(true);
+}
+
+// The account files are read on every keystroke, so a change saved meanwhile in the account
+// window counts at once. A right value in the field just typed in sends the focus to the other.
+void Form5::checkTyped(bool typedPassword)
+{
+    const Slot *slot = chosenUserSlot();
+    if (!slot)
+        return;
+    const QString storedUser = Store::guardedRead(m_state.dataFile(slot->userNameFile), QString());
+    const QString storedPassword
+        = Store::guardedRead(m_state.dataFile(slot->passwordFile), QString());
+    const bool userRight = user->text() == storedUser;
+    const bool passwordRight = pas->text() == storedPassword;
+    if (userRight && passwordRight) {
+        log->setEnabled(true);
+        return;
+    }
+    log->setEnabled(false);
+    if (typedPassword && passwordRight)
+        user->setFocus();
+    else if (!typedPassword && userRight)
+        pas->setFocus();
+}
+
+void Form5::log_Click()
+{
+    const Slot *slot = chosenSlot();
+    if (!slot || !log->isEnabled())
+        return;
+    m_state.SlotCode = slot->slotCode;
+
+    // Only a loaded browser is re-pointed: when it loads later it opens on the slot's pattern
+    // itself, and loading it here would run its start-up for nothing.
+    if (Form4 *browser = m_state.form4IfLoaded())
+        browser->File1->setPattern(slot->filePattern);
+    m_state.form3().File1->setPattern(slot->filePattern);
+    m_state.form3().File2->setPattern(slot->filePattern);
+
+    QString fullName = Store::guardedRead(m_state.dataFile(slot->fullNameFile), QString());
+    if (fullName.isEmpty())
+        fullName = tr("Name Unknown.");
+    Form1 *main = m_state.form1();
+    if (main)
+        main->nam->setText(fullName);
+
+    // Only a record of the last login; nothing reads it back, so a failure is not worth a box.
+    Store::writeSingleValue(m_state.dataFile(QLatin1String(LastLoginFile)), slot->slotCode);
+
+    // Empty counts make the polling timers report the new slot's counts on their next ticks.
+    if (main) {
+        main->inb->setText(QString());
+        main->his->setText(QString());
+    }
+    unloadWindow();
+}
+
+void Form5::new_Click()
+{
+    showUserOptions();
+    unloadWindow();
+}
+
+void Form5::cance_Click()
+{
+    unloadWindow();
+}
+
+void Form5::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    unloadWindow();
+}
+
+void Form5::showUserOptions()
+{
+    usopt &options = m_state.userOptions();
+    options.show();
+    options.raise();
+    options.activateWindow();
+}
+
+void Form5::unloadWindow()
+{
+    if (m_state.form5IfLoaded() == this)
+        m_state.unloadForm5();
+    else
+        hide();
 }

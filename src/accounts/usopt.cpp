@@ -1,11 +1,323 @@
 #include "usopt.h"
 
 #include "app/AppState.h"
+#include "platform/Dialogs.h"
+#include "platform/Picture.h"
+#include "platform/PictureButton.h"
+#include "store/SlotTable.h"
+#include "store/Store.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
+#include <algorithm>
+
+namespace {
+
+// The window layout is given in twips; 15 twips are one device-independent pixel.
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+const QRect FullNameRow = twips(3120, 240, 1695, 285);
+const QRect UserNameRow = twips(3120, 600, 1695, 285);
+const QRect PasswordRow = twips(3120, 960, 1695, 285);
+
+const QString BoxStyle = QStringLiteral(
+    "QLineEdit { color: #00ff66; background-color: black; border: 1px solid #0b3d40;"
+    " padding: 0px; selection-background-color: #147a80; }");
+const QString PlaceholderStyle = QStringLiteral(
+    "QLineEdit { color: #808080; background-color: #c0c0c0; border: 1px solid #808080; }");
+
+QLabel *label(QWidget *parent, const char *name, const QString &text, const QRect &rect)
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    l->setGeometry(rect);
+    return l;
+}
+
+QLineEdit *box(QWidget *parent, const QString &name, const QRect &rect,
+               const QString &style = BoxStyle)
+{
+    auto *b = new QLineEdit(parent);
+    b->setObjectName(name);
+    b->setGeometry(rect);
+    b->setStyleSheet(style);
+    b->hide();
+    b->setEnabled(false);
+    return b;
+}
+
+// A sentence for one failed write that names the account file.
+QString failureText(const StoreResult &result)
+{
+    if (result.error == StoreResult::Error::Unencodable)
+        return QCoreApplication::translate("usopt",
+                                           "The character \"%1\" (U+%2) cannot be stored in "
+                                           "\"%3\".")
+            .arg(result.unencodable)
+            .arg(result.unencodable.unicode(), 4, 16, QLatin1Char('0'))
+            .arg(QFileInfo(result.path).fileName());
+    return result.describe();
+}
+
+} // namespace
 
 usopt::usopt(AppState &state, QWidget *parent)
     : QWidget(parent)
     , m_state(state)
 {
     setObjectName(QStringLiteral("usopt"));
+    // There is no title bar to show it; the task bar and screen readers still use it.
+    setWindowTitle(tr("User Options"));
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setFixedSize(4950 / 15, 1950 / 15);
+    Picture::installBackground(this, QStringLiteral(":/pictures/background-account.svg"));
 
+    us = new QListWidget(this);
+    us->setObjectName(QStringLiteral("us"));
+    us->setGeometry(twips(120, 240, 1935, 1035));
+    us->setStyleSheet(QStringLiteral("QListWidget { color: #3d7bff; background-color: black; }"
+                                     "QListWidget::item:selected { color: white;"
+                                     " background-color: #1d4fd0; }"));
+    us->setSelectionMode(QAbstractItemView::SingleSelection);
+    for (const Slot &slot : SlotTable::all())
+        us->addItem(slot.listEntry);
+    us->setCurrentRow(-1);
+
+    Label1 = label(this, "Label1", tr("Full Name:"), twips(2160, 240, 975, 255));
+    Label3 = label(this, "Label3", tr("Username:"), twips(2160, 600, 855, 255));
+    Label2 = label(this, "Label2", tr("Password:"), twips(2160, 960, 855, 255));
+    for (QLabel *l : { Label1, Label3, Label2 }) {
+        QFont font = l->font();
+        font.setBold(true);
+        font.setPointSizeF(8.25);
+        l->setFont(font);
+        l->setStyleSheet(QStringLiteral("QLabel { color: #10263d; background: transparent; }"));
+    }
+
+    createBoxes();
+
+    sav = PictureButton::createPair(this, QStringLiteral("sav"), tr("Save Account"),
+                                    twips(120, 1440, 1980, 375));
+    savp = sav->twin();
+    canc = PictureButton::createPair(this, QStringLiteral("canc"), tr("Cancel"),
+                                     twips(2280, 1440, 1245, 345));
+    cancp = canc->twin();
+    ok = PictureButton::createPair(this, QStringLiteral("ok"), tr("OK"),
+                                   twips(3600, 1440, 1245, 360));
+    okp = ok->twin();
+
+    // The list first; within a slot: full name, password, user name.
+    QWidget *previous = us;
+    for (const SlotBoxes &boxes : std::as_const(m_slots)) {
+        for (QWidget *next : { boxes.fullName, boxes.password, boxes.userName }) {
+            setTabOrder(previous, next);
+            previous = next;
+        }
+    }
+    setTabOrder(previous, sav);
+    setTabOrder(sav, canc);
+    setTabOrder(canc, ok);
+
+    connect(us, &QListWidget::itemSelectionChanged, this, &usopt::scheduleChoice);
+    connect(sav, &PictureButton::mouseUp, this, &usopt::sav_MouseUp);
+    connect(ok, &PictureButton::mouseUp, this, &usopt::ok_MouseUp);
+    connect(canc, &PictureButton::mouseUp, this, &usopt::canc_MouseUp);
+
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void usopt::createBoxes()
+{
+    QLineEdit **boxes[][3] = {
+        { &df, &du, &dp },    { &u1f, &u1u, &u1p }, { &u2f, &u2u, &u2p }, { &u3f, &u3u, &u3p },
+        { &u4f, &u4u, &u4p }, { &u5f, &u5u, &u5p }, { &u6f, &u6u, &u6p },
+    };
+    const QList<Slot> &table = SlotTable::all();
+    for (int i = 0; i < table.size(); ++i) {
+        const QString stem = i == 0 ? QStringLiteral("d") : QStringLiteral("u%1").arg(i);
+        *boxes[i][0] = box(this, stem + QLatin1Char('f'), FullNameRow);
+        *boxes[i][1] = box(this, stem + QLatin1Char('u'), UserNameRow);
+        *boxes[i][2] = i == 0 ? box(this, QStringLiteral("dp"), PasswordRow, PlaceholderStyle)
+                              : box(this, stem + QLatin1Char('p'), PasswordRow);
+        m_slots.append({ &table.at(i), *boxes[i][0], *boxes[i][1], *boxes[i][2] });
+    }
+    dp->setFocusPolicy(Qt::NoFocus);
+}
+
+// The list selects on mouse press; the choice (which may open a modal question) runs once the
+// press is over, and a burst of changes runs it once for the entry finally chosen.
+void usopt::scheduleChoice()
+{
+    if (m_choicePending)
+        return;
+    m_choicePending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_choicePending = false;
+        us_Click();
+    });
+}
+
+void usopt::us_Click()
+{
+    const QList<QListWidgetItem *> selected = us->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const QString entry = selected.first()->text();
+    const auto chosen = std::find_if(m_slots.cbegin(), m_slots.cend(), [&](const SlotBoxes &b) {
+        return b.slot->listEntry == entry;
+    });
+    if (chosen == m_slots.cend())
+        return;
+
+    for (const SlotBoxes &boxes : std::as_const(m_slots)) {
+        for (QLineEdit *b : { boxes.fullName, boxes.userName, boxes.password }) {
+            b->hide();
+            b->setEnabled(false);
+        }
+    }
+
+    const Slot &slot = *chosen->slot;
+    if (slot.passwordFile.isEmpty()) {
+        // Unlike the password, the stored full name is shown too: users expect to see it.
+        du->setText(Store::guardedRead(m_state.dataFile(slot.userNameFile), QString()));
+        df->setText(Store::guardedRead(m_state.dataFile(slot.fullNameFile), QString()));
+        df->show();
+        du->show();
+        dp->show();
+        df->setEnabled(true);
+        du->setEnabled(true);
+        return;
+    }
+
+    const QString stored = Store::guardedRead(m_state.dataFile(slot.passwordFile), QString());
+    if (!stored.isEmpty()) {
+        const QString prompt = slot.slotCode == QLatin1String("1")
+            ? tr("Please enter password.")
+            : tr("Please enter numeric password.");
+        const QString answer = m_state.dialogs().inputBox(prompt, tr("Password Needed"));
+        if (answer != stored) {
+            m_state.dialogs().messageBox(tr("The given password was not correct"),
+                                         tr("Invalid Password"), Dialogs::Icon::Exclamation);
+            return;
+        }
+    }
+    chosen->password->setText(stored);
+    chosen->userName->setText(Store::guardedRead(m_state.dataFile(slot.userNameFile), QString()));
+    chosen->fullName->setText(Store::guardedRead(m_state.dataFile(slot.fullNameFile), QString()));
+    for (QLineEdit *b : { chosen->fullName, chosen->userName, chosen->password })
+        b->show();
+    for (QLineEdit *b : { chosen->fullName, chosen->userName, chosen->password })
+        b->setEnabled(true);
+}
+
+QList<usopt::Target> usopt::saveOrder() const
+{
+    QList<Target> order;
+    const SlotBoxes &defaultBoxes = m_slots.first();
+    order.append({ du, defaultBoxes.slot->userNameFile,
+                   tr("The user name of %1").arg(defaultBoxes.slot->listEntry) });
+    order.append({ df, defaultBoxes.slot->fullNameFile,
+                   tr("The full name of %1").arg(defaultBoxes.slot->listEntry) });
+    for (qsizetype i = 1; i < m_slots.size(); ++i) {
+        const SlotBoxes &b = m_slots.at(i);
+        order.append(
+            { b.password, b.slot->passwordFile, tr("The password of %1").arg(b.slot->listEntry) });
+        order.append(
+            { b.userName, b.slot->userNameFile, tr("The user name of %1").arg(b.slot->listEntry) });
+        order.append(
+            { b.fullName, b.slot->fullNameFile, tr("The full name of %1").arg(b.slot->listEntry) });
+    }
+    return order;
+}
+
+// A failed write does not stop the pass: the other boxes are still saved, and every failure
+// is reported in one box, so the user knows exactly which values did not reach their files.
+bool usopt::saveAccounts()
+{
+    QStringList failures;
+    for (const Target &target : saveOrder()) {
+        const QString text = target.box->text();
+        if (text.isEmpty())
+            continue;
+        const StoreResult result = Store::writeSingleValue(m_state.dataFile(target.file), text);
+        if (!result.ok())
+            failures.append(tr("%1 was not saved. %2").arg(target.what, failureText(result)));
+    }
+    if (failures.isEmpty())
+        return true;
+    m_state.dialogs().messageBox(
+        tr("The account could not be saved completely. These values were not written, and "
+           "their files were not changed:")
+            + QLatin1String("\n\n") + failures.join(QLatin1String("\n\n")),
+        tr("Account Not Saved"), Dialogs::Icon::Exclamation);
+    return false;
+}
+
+void usopt::sav_MouseUp()
+{
+    saveAccounts();
+}
+
+void usopt::ok_MouseUp()
+{
+    // Closing after a failed save would throw away what could not be written.
+    if (saveAccounts())
+        unloadWindow();
+}
+
+void usopt::canc_MouseUp()
+{
+    unloadWindow();
+}
+
+void usopt::closeEvent(QCloseEvent *event)
+{
+    // Closed by the window manager (there is no title bar): the same as Cancel.
+    event->accept();
+    unloadWindow();
+}
+
+void usopt::unloadWindow()
+{
+    if (m_state.userOptionsIfLoaded() == this)
+        m_state.unloadUserOptions();
+    else
+        hide();
+}
+
+// Without a title bar the window is moved by dragging its background.
+void usopt::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QWidget::mousePressEvent(event);
+    if (windowHandle() && windowHandle()->startSystemMove())
+        return;
+    m_dragging = true;
+    m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
+}
+
+void usopt::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_dragging && (event->buttons() & Qt::LeftButton))
+        move(event->globalPosition().toPoint() - m_dragOffset);
+    else
+        QWidget::mouseMoveEvent(event);
+}
+
+void usopt::mouseReleaseEvent(QMouseEvent *event)
+{
+    m_dragging = false;
+    QWidget::mouseReleaseEvent(event);
 }
