@@ -34,7 +34,7 @@ signals:
 
 protected:
     // Called when the shown icon, tip or tray presence must change.
-    virtual void apply() {}
+    virtual void apply() { }
 
 private:
     QString m_tiptext;

@@ -39,8 +39,7 @@ Dialogs::Answer QtDialogs::messageBox(const QString &text, const QString &title,
     return result == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
-QString QtDialogs::inputBox(const QString &prompt, const QString &title,
-                            const QString &defaultText)
+QString QtDialogs::inputBox(const QString &prompt, const QString &title, const QString &defaultText)
 {
     QInputDialog dialog(QApplication::activeWindow());
     dialog.setObjectName(QStringLiteral("notavoInputBox"));

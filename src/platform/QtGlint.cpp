@@ -1,5 +1,7 @@
 #include "QtGlint.h"
 
+#include <QGuiApplication>
+#include <QStyleHints>
 #include <QSystemTrayIcon>
 
 QtGlint::QtGlint(QObject *parent)
@@ -7,12 +9,23 @@ QtGlint::QtGlint(QObject *parent)
     , m_icon(new QSystemTrayIcon(this))
 {
     connect(m_icon, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) {
-                // Some tray hosts report only a single activation; treat both as the
-                // double-click users are told to make.
-                if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger)
-                    emit DblClick();
-            });
+            [this](QSystemTrayIcon::ActivationReason reason) { activated(int(reason)); });
+}
+
+void QtGlint::activated(int reason)
+{
+    // Tray hosts speaking the StatusNotifier protocol report only a single activation, so a
+    // click counts as the double-click users are told to make. Hosts that do report double
+    // clicks send a click first; that second report of the same gesture is dropped.
+    if (reason == QSystemTrayIcon::Trigger) {
+        m_sinceClick.start();
+        emit DblClick();
+    } else if (reason == QSystemTrayIcon::DoubleClick) {
+        const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+        if (!m_sinceClick.isValid() || m_sinceClick.elapsed() > interval)
+            emit DblClick();
+        m_sinceClick.invalidate();
+    }
 }
 
 void QtGlint::apply()

@@ -2,6 +2,8 @@
 
 #include "Glint.h"
 
+#include <QElapsedTimer>
+
 class QSystemTrayIcon;
 
 // Glint over QSystemTrayIcon.
@@ -11,11 +13,15 @@ class QtGlint : public Glint
 public:
     explicit QtGlint(QObject *parent = nullptr);
 
+    // One activation report of the tray icon (a QSystemTrayIcon::ActivationReason).
+    void activated(int reason);
+
 protected:
     void apply() override;
 
 private:
     QSystemTrayIcon *m_icon;
+    QElapsedTimer m_sinceClick;
 };
 
 class QtTrayHost : public TrayHost

@@ -3,7 +3,8 @@
 #include "platform/fs/SafeFile.h"
 
 #include <QDir>
-#include <QStandardPaths>
+#include <QFileInfo>
+#include <QProcess>
 
 QString XdgShellLink::autostartFolder()
 {
@@ -13,6 +14,34 @@ QString XdgShellLink::autostartFolder()
         config = QDir::homePath() + QStringLiteral("/.config");
     return config + QStringLiteral("/autostart");
 }
+
+namespace {
+
+// Backslash is the escape character of every string value in a desktop entry.
+QString escapeValue(const QString &value)
+{
+    QString escaped = value;
+    escaped.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    return escaped;
+}
+
+// A desktop entry is line based and its values may hold no control characters; a path with
+// one cannot be written faithfully, so no entry is made for it.
+bool isWritable(const QString &value)
+{
+    for (const QChar c : value)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return false;
+    return true;
+}
+
+bool isPlainName(const QString &name)
+{
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
+        && !name.contains(QLatin1Char('/')) && isWritable(name);
+}
+
+} // namespace
 
 QString XdgShellLink::quoteExecArgument(const QString &argument)
 {
@@ -29,25 +58,26 @@ QString XdgShellLink::quoteExecArgument(const QString &argument)
         quoted += c;
     }
     quoted += QLatin1Char('"');
-    // A backslash in a string value of the entry must itself be escaped once more.
-    quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
-    return quoted;
+    // The string escape applies on top of the quoting, so a backslash doubles once more.
+    return escapeValue(quoted);
 }
 
 QString XdgShellLink::desktopEntry(const QString &link, const QString &target,
                                    const QString &arguments)
 {
     QString exec = quoteExecArgument(target);
-    if (!arguments.isEmpty())
-        exec += QLatin1Char(' ') + arguments;
+    // The argument text is a command line; each of its words becomes one quoted argument.
+    const QStringList words = QProcess::splitCommand(arguments);
+    for (const QString &word : words)
+        exec += QLatin1Char(' ') + quoteExecArgument(word);
     const QString folder = QFileInfo(target).absolutePath();
     QString entry;
     entry += QStringLiteral("[Desktop Entry]\n");
     entry += QStringLiteral("Type=Application\n");
-    entry += QStringLiteral("Name=") + link + QLatin1Char('\n');
+    entry += QStringLiteral("Name=") + escapeValue(link) + QLatin1Char('\n');
     entry += QStringLiteral("Comment=Office message pad: announces waiting messages\n");
     entry += QStringLiteral("Exec=") + exec + QLatin1Char('\n');
-    entry += QStringLiteral("Path=") + folder + QLatin1Char('\n');
+    entry += QStringLiteral("Path=") + escapeValue(folder) + QLatin1Char('\n');
     entry += QStringLiteral("Icon=notavo\n");
     entry += QStringLiteral("Terminal=false\n");
     entry += QStringLiteral("X-GNOME-Autostart-enabled=true\n");
@@ -57,12 +87,20 @@ QString XdgShellLink::desktopEntry(const QString &link, const QString &target,
 bool XdgShellLink::fCreateShellLink(const QString &folder, const QString &link,
                                     const QString &target, const QString &arguments)
 {
+    if (!isPlainName(link) || !isWritable(target) || !isWritable(arguments) || target.isEmpty())
+        return false;
     // "StartUp" is the only folder the program asks for; it is the autostart folder here.
     QString directory = autostartFolder();
-    if (folder.compare(QStringLiteral("StartUp"), Qt::CaseInsensitive) != 0)
+    if (folder.compare(QStringLiteral("StartUp"), Qt::CaseInsensitive) != 0) {
+        if (!isPlainName(folder))
+            return false;
         directory = QFileInfo(directory).absolutePath() + QLatin1Char('/') + folder;
+    }
     if (!QDir().mkpath(directory))
         return false;
     const QString path = directory + QLatin1Char('/') + link + QStringLiteral(".desktop");
-    return SafeFile::replace(path, desktopEntry(link, target, arguments).toUtf8()).ok();
+    // The user's own configuration folder may well be a link (dotfile managers make them).
+    return SafeFile::replace(path, desktopEntry(link, target, arguments).toUtf8(),
+                             SafeFile::FolderLinks::Follow)
+        .ok();
 }

@@ -8,13 +8,16 @@ class ShellLink
 public:
     virtual ~ShellLink() = default;
     // folder "StartUp" means the autostart folder. Replaces an existing link of that name.
-    // Returns false when the link could not be written.
-    virtual bool fCreateShellLink(const QString &folder, const QString &link,
-                                  const QString &target, const QString &arguments) = 0;
+    // Returns false when the link could not be written (also for a name holding a separator
+    // or a control character).
+    virtual bool fCreateShellLink(const QString &folder, const QString &link, const QString &target,
+                                  const QString &arguments)
+        = 0;
 };
 
 // On Linux: an XDG autostart entry $XDG_CONFIG_HOME/autostart/<link>.desktop (falling back to
-// ~/.config), with the target quoted by the desktop-entry rules.
+// ~/.config), with the target and each word of the arguments quoted by the desktop-entry
+// rules.
 class XdgShellLink : public ShellLink
 {
 public:

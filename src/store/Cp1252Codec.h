@@ -14,4 +14,10 @@ QString decode(const QByteArray &bytes);
 // character into *unencodable (when given) and leaves *out unspecified.
 bool encode(const QString &text, QByteArray *out, QChar *unencodable = nullptr);
 
+// The position of the first character that has no Windows-1252 byte, or -1 when none.
+qsizetype firstUnencodable(const QString &text);
+
+// The whole character at position (both halves of a surrogate pair), for a message naming it.
+char32_t codePointAt(const QString &text, qsizetype position);
+
 } // namespace Cp1252Codec

@@ -9,15 +9,15 @@ Slot row(const char *listEntry, const char *code, const char *prefix, bool hasPa
 {
     const QString p = QLatin1String(prefix);
     const QString ext = QStringLiteral(".ms") + QLatin1String(letter);
-    return Slot{QLatin1String(listEntry),
-                QLatin1String(code),
-                p,
-                hasPassword ? p + QStringLiteral(".kfl") : QString(),
-                p + QStringLiteral("u.kfl"),
-                p + QStringLiteral("f.kfl"),
-                QLatin1String(letter),
-                ext,
-                QLatin1Char('*') + ext};
+    return Slot { QLatin1String(listEntry),
+                  QLatin1String(code),
+                  p,
+                  hasPassword ? p + QStringLiteral(".kfl") : QString(),
+                  p + QStringLiteral("u.kfl"),
+                  p + QStringLiteral("f.kfl"),
+                  QLatin1String(letter),
+                  ext,
+                  QLatin1Char('*') + ext };
 }
 
 } // namespace
@@ -25,9 +25,9 @@ Slot row(const char *listEntry, const char *code, const char *prefix, bool hasPa
 const QList<Slot> &all()
 {
     static const QList<Slot> table = {
-        row("Default", "d", "d", false, "g"),  row("User 1", "1", "msg", true, "1"),
-        row("User 2", "2", "pp", true, "2"),   row("User 3", "3", "pp2", true, "3"),
-        row("User 4", "4", "44", true, "4"),   row("User 5", "5", "r5", true, "5"),
+        row("Default", "d", "d", false, "g"), row("User 1", "1", "msg", true, "1"),
+        row("User 2", "2", "pp", true, "2"),  row("User 3", "3", "pp2", true, "3"),
+        row("User 4", "4", "44", true, "4"),  row("User 5", "5", "r5", true, "5"),
         row("User 6", "6", "i6", true, "6"),
     };
     return table;

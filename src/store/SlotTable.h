@@ -6,15 +6,15 @@
 // One of the seven fixed user slots and the names of its files.
 struct Slot
 {
-    QString listEntry;        // "Default", "User 1" .. "User 6"
-    QString slotCode;         // "d", "1" .. "6"
-    QString prefix;           // account-file prefix: "d", "msg", "pp", "pp2", "44", "r5", "i6"
-    QString passwordFile;     // "" for the default user, which has none
-    QString userNameFile;     // prefix + "u.kfl"
-    QString fullNameFile;     // prefix + "f.kfl"
-    QString extensionLetter;  // "g", "1" .. "6"
+    QString listEntry; // "Default", "User 1" .. "User 6"
+    QString slotCode; // "d", "1" .. "6"
+    QString prefix; // account-file prefix: "d", "msg", "pp", "pp2", "44", "r5", "i6"
+    QString passwordFile; // "" for the default user, which has none
+    QString userNameFile; // prefix + "u.kfl"
+    QString fullNameFile; // prefix + "f.kfl"
+    QString extensionLetter; // "g", "1" .. "6"
     QString messageExtension; // ".msg", ".ms1" .. ".ms6"
-    QString filePattern;      // "*.msg", "*.ms1" .. "*.ms6"
+    QString filePattern; // "*.msg", "*.ms1" .. "*.ms6"
 };
 
 // The slot table. The prefixes are irregular, so this is a fixed table, not a rule.

@@ -37,10 +37,11 @@ StoreResult fromSafeFile(const SafeFile::Result &result, const QString &path)
 StoreResult writeLine(const QString &path, const QString &text)
 {
     QByteArray bytes;
-    QChar bad;
-    if (!Cp1252Codec::encode(text, &bytes, &bad)) {
+    if (!Cp1252Codec::encode(text, &bytes)) {
+        const qsizetype at = Cp1252Codec::firstUnencodable(text);
         StoreResult result = StoreResult::failure(StoreResult::Error::Unencodable, path);
-        result.unencodable = bad;
+        result.unencodable = text.at(at);
+        result.unencodableCodePoint = Cp1252Codec::codePointAt(text, at);
         return result;
     }
     bytes += CrLf;
@@ -69,7 +70,9 @@ QString firstFieldOf(const QByteArray &bytes)
     qsizetype i = 0;
     while (i < text.size() && text.at(i) == QLatin1Char(' '))
         ++i;
-    const auto isLineEnd = [](QChar c) { return c == QLatin1Char('\r') || c == QLatin1Char('\n'); };
+    const auto isLineEnd = [](QChar c) {
+        return c == QLatin1Char('\r') || c == QLatin1Char('\n');
+    };
     if (i < text.size() && text.at(i) == QLatin1Char('"')) {
         const qsizetype start = ++i;
         while (i < text.size() && text.at(i) != QLatin1Char('"') && !isLineEnd(text.at(i)))
@@ -85,7 +88,10 @@ QString firstFieldOf(const QByteArray &bytes)
 QString readFirstField(const QString &path, StoreResult *result)
 {
     QByteArray bytes;
-    const StoreResult read = fromSafeFile(SafeFile::readAll(path, &bytes, MaxMessageBytes), path);
+    StoreResult read = fromSafeFile(SafeFile::readAll(path, &bytes, MaxMessageBytes), path);
+    // A zero-byte file holds no value at all, unlike one holding an empty line.
+    if (read.ok() && bytes.isEmpty())
+        read = StoreResult::failure(StoreResult::Error::NotFound, path);
     if (result)
         *result = read;
     return read.ok() ? firstFieldOf(bytes) : QString();
@@ -95,10 +101,9 @@ QString guardedRead(const QString &path, const QString &fallback)
 {
     if (!FileExists(path))
         return fallback;
-    QByteArray bytes;
-    if (!SafeFile::readAll(path, &bytes, MaxMessageBytes).ok() || bytes.isEmpty())
-        return fallback;
-    return firstFieldOf(bytes);
+    StoreResult result;
+    const QString value = readFirstField(path, &result);
+    return result.ok() ? value : fallback;
 }
 
 StoreResult writeWholeText(const QString &path, const QString &text)
@@ -132,8 +137,7 @@ QString wholeTextOf(const QByteArray &bytes)
 StoreResult readWholeFile(const QString &path, QString *text)
 {
     QByteArray bytes;
-    const StoreResult result
-        = fromSafeFile(SafeFile::readAll(path, &bytes, MaxMessageBytes), path);
+    const StoreResult result = fromSafeFile(SafeFile::readAll(path, &bytes, MaxMessageBytes), path);
     *text = result.ok() ? wholeTextOf(bytes) : QString();
     return result;
 }

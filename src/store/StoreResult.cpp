@@ -27,17 +27,26 @@ QString StoreResult::describe() const
             .arg(path);
     case Error::TooLarge:
         return QCoreApplication::translate(
-                   "Store", "The file \"%1\" is too large to open as a message (the limit is 16 MB).")
+                   "Store",
+                   "The file \"%1\" is too large to open as a message (the limit is 16 MB).")
             .arg(path);
-    case Error::Unencodable:
+    case Error::Unencodable: {
+        const char32_t code = unencodableCodePoint ? unencodableCodePoint : unencodable.unicode();
+        const QString codeText = QStringLiteral("U+")
+            + QString::number(uint(code), 16).toUpper().rightJustified(4, u'0');
+        // An invisible or broken character is named by its number alone.
+        const QString shown = QChar::isPrint(code) && !QChar::isSpace(code)
+            ? QStringLiteral("\"%1\" (%2)").arg(QString::fromUcs4(&code, 1), codeText)
+            : codeText;
         return QCoreApplication::translate(
                    "Store",
-                   "The text holds the character \"%1\" (U+%2), which cannot be stored in a "
-                   "message file. Nothing was written; remove or replace it and try again.")
-            .arg(unencodable)
-            .arg(unencodable.unicode(), 4, 16, QLatin1Char('0'));
+                   "The text holds the character %1, which cannot be stored in a message file. "
+                   "Nothing was written; remove or replace it and try again.")
+            .arg(shown);
+    }
     case Error::InvalidName:
-        return QCoreApplication::translate("Store", "\"%1\" is not a valid message name.").arg(path);
+        return QCoreApplication::translate("Store", "\"%1\" is not a valid message name.")
+            .arg(path);
     case Error::IoError:
         break;
     }

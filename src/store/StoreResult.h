@@ -8,18 +8,19 @@ struct StoreResult
 {
     enum class Error {
         None,
-        NotFound,    // the file, or a folder on its path, does not exist
-        NotRegular,  // a link, folder or device where a message or account file should be
-        TooLarge,    // a message file above the size limit
+        NotFound, // the file, or a folder on its path, does not exist
+        NotRegular, // a link, folder or device where a message or account file should be
+        TooLarge, // a message file above the size limit
         Unencodable, // the text holds a character Windows-1252 cannot store
         InvalidName, // a name holding a separator, "." or ".."
-        IoError,     // permissions, full disk and the like
+        IoError, // permissions, full disk and the like
     };
 
     Error error = Error::None;
-    QString path;           // the file concerned
-    QChar unencodable;      // for Unencodable
-    int systemError = 0;    // errno, when the system reported one
+    QString path; // the file concerned
+    QChar unencodable; // for Unencodable: its first UTF-16 unit
+    char32_t unencodableCodePoint = 0; // for Unencodable: the whole character
+    int systemError = 0; // errno, when the system reported one
 
     bool ok() const { return error == Error::None; }
 

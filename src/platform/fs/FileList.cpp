@@ -1,8 +1,11 @@
 #include "FileList.h"
 
+#include "SafeFile.h"
+
 #include <QFile>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,8 +23,7 @@ bool lessWithoutCase(const QString &a, const QString &b)
 
 FileList::FileList(QObject *parent)
     : QObject(parent)
-{
-}
+{ }
 
 bool FileList::setPath(const QString &folder)
 {
@@ -55,23 +57,18 @@ bool FileList::matches(const QString &name) const
     if (m_pattern.startsWith(QLatin1String("*.")) && m_pattern.indexOf(QLatin1Char('*'), 1) < 0
         && m_pattern.indexOf(QLatin1Char('?')) < 0) {
         const QStringView extension = QStringView(m_pattern).mid(1);
-        return name.size() > extension.size()
-            && name.endsWith(extension, Qt::CaseInsensitive);
+        return name.size() > extension.size() && name.endsWith(extension, Qt::CaseInsensitive);
     }
-    const QRegularExpression wildcard(
-        QRegularExpression::wildcardToRegularExpression(m_pattern,
-                                                        QRegularExpression::UnanchoredWildcardConversion),
-        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = wildcard.match(name);
-    return match.hasMatch() && match.capturedLength() == name.size();
+    const QRegularExpression wildcard(QRegularExpression::wildcardToRegularExpression(m_pattern),
+                                      QRegularExpression::CaseInsensitiveOption);
+    return wildcard.match(name).hasMatch();
 }
 
 bool FileList::readFolder(const QString &folder, QStringList *names) const
 {
-    const QByteArray encodedFolder = QFile::encodeName(folder);
-    // List through one handle, so the type checks below ask the folder that was listed.
-    const int fd = ::open(encodedFolder.constData(),
-                          O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // List through one handle, so the type checks below ask the folder that was listed. A
+    // folder that is itself a link is refused: it could point out of the data folder.
+    const int fd = SafeFile::openFolder(folder);
     if (fd < 0)
         return false;
     DIR *dir = ::fdopendir(fd);

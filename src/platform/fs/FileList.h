@@ -6,8 +6,9 @@
 
 // A folder listing with a wildcard pattern, like a directory file list control: it holds the
 // regular files of one folder whose names match the pattern, sorted without regard to case.
-// Links, dot-files and folders are never listed. The pattern's extension matches without
-// regard to case, as on a shared Windows drive.
+// Links, dot-files and folders are never listed, and a folder that is itself a link is not
+// listed at all. The pattern's extension matches without regard to case, as on a shared
+// Windows drive.
 //
 // The list reads its folder when the folder or the pattern is set and when refresh() is
 // called; it does not watch the folder on its own.

@@ -3,8 +3,10 @@
 #include "SafeFile.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <dirent.h>
+#include <unistd.h>
 
 namespace {
 
@@ -35,20 +37,22 @@ bool FileExists(const QString &path)
         return false;
     // The file system may match names without regard to case (a mounted Windows share):
     // the name on disk must equal the asked name exactly.
-    const QString folder = path.left(path.size() - name.size());
-    const QByteArray encodedFolder = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".")
-                                                                        : folder);
-    const QByteArray encodedName = QFile::encodeName(name);
-    DIR *dir = opendir(encodedFolder.constData());
-    if (!dir)
+    const int fd = SafeFile::openFolder(path.left(path.size() - name.size()));
+    if (fd < 0)
         return false;
+    DIR *dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return false;
+    }
+    const QByteArray encodedName = QFile::encodeName(name);
     bool found = false;
-    while (const dirent *entry = readdir(dir)) {
+    while (const dirent *entry = ::readdir(dir)) {
         if (encodedName == entry->d_name) {
             found = true;
             break;
         }
     }
-    closedir(dir);
+    ::closedir(dir);
     return found;
 }

@@ -6,14 +6,19 @@
 // Byte-level file access that never follows a symbolic link and never leaves a half-written
 // file: other people can write into a shared data folder, so a planted link must not make us
 // read or write anywhere else, and a crash or full disk must not cost the old content.
+//
+// Every operation opens the file's folder first and works relative to that handle. A link in
+// the file's own name is refused, and so is a folder that is itself a link (a planted
+// "History" link would otherwise move messages out of the data folder). Links further up the
+// path (above the data folder) are the owner's business and are followed.
 namespace SafeFile {
 
 enum class Status {
     Ok,
-    NotFound,   // the file or a folder on its path does not exist
+    NotFound, // the file or a folder on its path does not exist
     NotRegular, // a link, a folder, a device: refused
-    TooLarge,   // larger than the caller's limit; nothing read
-    IoError,    // anything else (permissions, disk full, ...)
+    TooLarge, // larger than the caller's limit; nothing read
+    IoError, // anything else (permissions, disk full, a name the file system refuses, ...)
 };
 
 struct Result
@@ -23,7 +28,11 @@ struct Result
     bool ok() const { return status == Status::Ok; }
 };
 
-// Reads the whole regular file at path without following a link in its last component.
+// Whether the folder holding the file may be reached through a link. Only files outside the
+// shared data folder (the user's own autostart folder) follow one.
+enum class FolderLinks { Refuse, Follow };
+
+// Reads the whole regular file at path without following a link.
 Result readAll(const QString &path, QByteArray *out, qint64 maxBytes);
 
 // Replaces (or creates) the file with data: a temporary dot-file in the same folder,
@@ -31,21 +40,29 @@ Result readAll(const QString &path, QByteArray *out, qint64 maxBytes);
 // The target must be absent or a regular file. On failure the old file is untouched and
 // no temporary remains.
 Result replace(const QString &path, const QByteArray &data);
+Result replace(const QString &path, const QByteArray &data, FolderLinks folderLinks);
 
 // Deletes a regular file; refuses links and anything that is not a regular file.
 Result remove(const QString &path);
 
-// lstat-based: true for a regular file that is not a link.
+// True for a regular file that is not a link, in a folder that is not a link.
 bool isRegularFile(const QString &path);
+
+// Opens a folder for listing (O_DIRECTORY); with Refuse, a folder that is a link fails with
+// errno ELOOP. Trailing separators are ignored. Returns the descriptor (the caller closes it)
+// or -1 with errno set.
+int openFolder(const QString &folder, FolderLinks folderLinks = FolderLinks::Refuse);
 
 // Prefix of our temporary files; listings skip dot-files, so no copy ever counts one.
 inline constexpr const char *TemporaryPrefix = ".notavo-tmp-";
 
-// Removes temporaries left in folder by a crashed copy (older than maxAgeSeconds).
+// Removes temporaries left in folder by a crashed copy (older than maxAgeSeconds, so a copy
+// writing right now keeps its own). Returns how many were removed.
 int removeStaleTemporaries(const QString &folder, int maxAgeSeconds);
 
-// Test seam: when set, replace() fails with IoError (and the given errno) after writing the
-// temporary, as a full disk would.
+// Test seams. When set (non-zero), replace() fails with IoError and that errno: after writing
+// the temporary, as a full disk would; or when renaming it over the target. 0 clears them.
 void setInjectedWriteFailure(int systemError);
+void setInjectedRenameFailure(int systemError);
 
 } // namespace SafeFile
