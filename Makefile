@@ -44,6 +44,14 @@ run: build
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# The benchmark (never a unit test): latency, idle CPU, start-up time and memory.
+bench: build
+	cmake -S . -B $(BUILD) -DNOTAVO_BUILD_BENCH=ON
+	cmake --build $(BUILD) -j $(JOBS) --target notavo_bench
+
+bench-run: bench
+	$(BUILD)/bench/notavo_bench
+
 # Puts Notavo into a shared office folder: make office DIR=/srv/office
 office: build
 	@test -n "$(DIR)" || { echo "Usage: make office DIR=<folder>"; exit 2; }

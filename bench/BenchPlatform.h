@@ -1,0 +1,63 @@
+#pragma once
+
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/Glint.h"
+#include "platform/Platform.h"
+#include "platform/ShellLink.h"
+
+#include <functional>
+
+// A tray icon that tells the benchmark the moment it enters or leaves the tray.
+class BenchGlint : public Glint
+{
+    Q_OBJECT
+public:
+    using Glint::Glint;
+    std::function<void(bool inTray)> onChange;
+
+protected:
+    void apply() override;
+
+private:
+    bool m_shown = false;
+};
+
+class BenchTrayHost : public TrayHost
+{
+public:
+    Glint *createGlint(QObject *parent) override;
+    bool isSystemTrayAvailable() const override { return true; }
+    BenchGlint *first = nullptr; // Glint1: the new-message icon
+};
+
+// Answers every box at once; the benchmark never expects one.
+class SilentDialogs : public Dialogs
+{
+public:
+    Answer messageBox(const QString &, const QString &, Icon, Buttons) override { return Answer::No; }
+    QString inputBox(const QString &, const QString &, const QString &) override { return {}; }
+};
+
+class NoShellLink : public ShellLink
+{
+public:
+    bool fCreateShellLink(const QString &, const QString &, const QString &, const QString &) override
+    {
+        return true;
+    }
+};
+
+class BenchPlatform
+{
+public:
+    BenchPlatform();
+    Platform &platform() { return m_platform; }
+    BenchTrayHost tray;
+
+private:
+    SilentDialogs m_dialogs;
+    NoShellLink m_shellLink;
+    SystemClock m_clock;
+    Platform m_platform;
+};

@@ -1,0 +1,92 @@
+// Notavo's benchmark: how fast a new message is announced, what an idle copy costs, and how
+// quickly and how small the program starts. Prints one table and one RESULT line.
+
+#include "LatencyProbe.h"
+#include "StartupProbe.h"
+
+#include <QApplication>
+#include <QSysInfo>
+#include <QThread>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+struct Row
+{
+    const char *design;
+    int files;
+    LatencyResult result;
+};
+
+void printRow(const Row &row)
+{
+    std::printf("| %-34s | %6d | %8.2f | %8.2f | %8d | %10.3f |\n", row.design, row.files,
+                row.result.p50Ms, row.result.p99Ms, row.result.timeouts + row.result.wrongLabel,
+                row.result.idleCpuPercent);
+    std::fflush(stdout);
+}
+
+double ratio(double ours, double literal)
+{
+    return literal > 0 ? ours / literal : 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc > 1 && std::strcmp(argv[1], "--writer") == 0)
+        return runWriter();
+
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const int trials = 200;
+    const double idleSeconds = 10.0;
+    const int sizes[] = {10, 1000, 10000};
+
+    std::printf("Notavo benchmark on %s, %d cores\n\n", qPrintable(QSysInfo::prettyProductName()),
+                QThread::idealThreadCount());
+    std::printf("| %-34s | %6s | %8s | %8s | %8s | %10s |\n", "design", "files", "p50 ms",
+                "p99 ms", "misses", "idle CPU %");
+    std::printf("|%s|%s|%s|%s|%s|%s|\n", "------------------------------------", "--------",
+                "----------", "----------", "----------", "------------");
+
+    QList<Row> ours;
+    QList<Row> literal;
+    for (const int files : sizes) {
+        ours.append({"change notification (local)", files,
+                     runLatencyProbe(FolderWatch::Mode::Automatic, files, trials, idleSeconds)});
+        printRow(ours.last());
+        literal.append({"literal: re-list every 5 ms tick", files,
+                        runLatencyProbe(FolderWatch::Mode::Literal, files, trials, idleSeconds)});
+        printRow(literal.last());
+    }
+    const Row share{"stat polling (network share)", 10,
+                    runLatencyProbe(FolderWatch::Mode::Poll, 10, trials, idleSeconds)};
+    printRow(share);
+
+    std::printf("\n| files | p99 latency ours / literal | idle CPU ours / literal |\n");
+    std::printf("|-------|----------------------------|-------------------------|\n");
+    for (int i = 0; i < ours.size(); ++i)
+        std::printf("| %5d | %26.3f | %23.4f |\n", ours[i].files,
+                    ratio(ours[i].result.p99Ms, literal[i].result.p99Ms),
+                    ratio(ours[i].result.idleCpuPercent, literal[i].result.idleCpuPercent));
+
+    const StartupResult startup = runStartupProbe(3);
+    std::printf("\nStart-up (median of 3): splash exposed %.1f ms after exec, peak RSS %.1f MB%s\n",
+                startup.splashMs, startup.peakRssMb,
+                startup.failures ? " (some starts failed)" : "");
+
+    std::printf("\nRESULT latency_p99_ms_10=%.3f latency_p99_ms_10000=%.3f idle_cpu_pct_10000=%.3f "
+                "literal_idle_cpu_pct_10000=%.3f share_latency_p99_ms_10=%.3f "
+                "share_idle_cpu_pct_10=%.3f splash_ms=%.1f rss_mb=%.1f\n",
+                ours.first().result.p99Ms, ours.last().result.p99Ms,
+                ours.last().result.idleCpuPercent, literal.last().result.idleCpuPercent,
+                share.result.p99Ms, share.result.idleCpuPercent, startup.splashMs,
+                startup.peakRssMb);
+    return 0;
+}
