@@ -1,11 +1,204 @@
 #include "Form2.h"
 
+#include "MessageFiles.h"
+#include "MessageTextEdit.h"
 #include "app/AppState.h"
+#include "platform/Dialogs.h"
+#include "platform/Picture.h"
+#include "platform/PictureButton.h"
+#include "platform/fs/PathFunctions.h"
+#include "store/MessageFileName.h"
+#include "store/Store.h"
+
+#include <QCloseEvent>
+#include <QLineEdit>
+
+namespace {
+
+// The window layout is given in twips; 15 twips are one device-independent pixel.
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+constexpr int ButtonTop = 3480;
+constexpr int ButtonHeight = 375;
+
+} // namespace
 
 Form2::Form2(AppState &state, QWidget *parent)
     : QWidget(parent)
     , m_state(state)
 {
     setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Message :"));
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setFixedSize(4560 / 15, 4005 / 15);
+    Picture::installBackground(this, QStringLiteral(":/pictures/background-viewer.svg"));
 
+    Text1 = new MessageTextEdit(QStringLiteral("Text1"), this);
+    Text1->setGeometry(twips(120, 120, 4335, 3255));
+    Text1->setStyleSheet(QStringLiteral("color: #00ff66; background-color: #000000;"));
+    Text1->setAccessibleName(tr("Message"));
+
+    filn = new QLineEdit(QStringLiteral("Filename"), this);
+    filn->setObjectName(QStringLiteral("filn"));
+    filn->hide();
+    pat = new QLineEdit(QStringLiteral("Path"), this);
+    pat->setObjectName(QStringLiteral("pat"));
+    pat->hide();
+
+    // The buttons stand closer together than a caption is wide at the right end, so they
+    // share one small font.
+    QFont buttonFont = font();
+    buttonFont.setPointSizeF(buttonFont.pointSizeF() * 0.85);
+    const auto pair = [&](const char *name, const QString &caption, int left, int width,
+                          const QString &toolTip) {
+        PictureButton *button
+            = PictureButton::createPair(this, QLatin1String(name), caption,
+                                        twips(left, ButtonTop, width, ButtonHeight), toolTip);
+        button->setFont(buttonFont);
+        button->twin()->setFont(buttonFont);
+        return button;
+    };
+    exity = pair("exity", tr("Exit"), 120, 900, tr("Close this message"));
+    exitp = exity->twin();
+    history = pair("history", tr("History"), 1080, 900, QStringLiteral("Send message to history"));
+    historyp = history->twin();
+    inbox = pair("inbox", tr("Inbox"), 1080, 900, QStringLiteral("Send message to inbox"));
+    inboxp = inbox->twin();
+    sav = pair("sav", tr("Save"), 2040, 900, QStringLiteral("Save this message"));
+    savp = sav->twin();
+    del = pair("del", tr("Delete"), 3000, 570, QStringLiteral("Delete this message"));
+    delp = del->twin();
+    saveas = pair("saveas", tr("Save As"), 3600, 840,
+                  QStringLiteral("Save message as new message name"));
+    saveasp = saveas->twin();
+    history->hide();
+    inbox->hide();
+
+    connect(exity, &PictureButton::mouseUp, this, &Form2::exity_MouseUp);
+    connect(history, &PictureButton::mouseUp, this, &Form2::history_MouseUp);
+    connect(inbox, &PictureButton::mouseUp, this, &Form2::inbox_MouseUp);
+    connect(sav, &PictureButton::mouseUp, this, &Form2::sav_MouseUp);
+    connect(del, &PictureButton::mouseUp, this, &Form2::del_MouseUp);
+    connect(saveas, &PictureButton::mouseUp, this, &Form2::saveas_MouseUp);
+}
+
+QString Form2::shownFile() const
+{
+    return AddBackslash(pat->text()) + filn->text();
+}
+
+bool Form2::writeText(const QString &path, const QString &failureText, const QString &failureTitle)
+{
+    const StoreResult result = Store::writeWholeText(path, Text1->messageText());
+    if (result.ok())
+        return true;
+    // A character the file cannot hold is the text's fault, not the file's: say which one,
+    // rather than sending the user off to reopen the message and lose the edits.
+    if (result.error == StoreResult::Error::Unencodable)
+        m_state.dialogs().messageBox(result.describe(), failureTitle, Dialogs::Icon::Exclamation);
+    else
+        m_state.dialogs().messageBox(failureText, failureTitle, Dialogs::Icon::Exclamation);
+    return false;
+}
+
+void Form2::sav_MouseUp()
+{
+    if (writeText(shownFile(), QStringLiteral("Error, please open message again"),
+                  QStringLiteral("Error")))
+        m_state.referenceText = Text1->messageText();
+}
+
+void Form2::saveas_MouseUp()
+{
+    const QString answer = m_state.dialogs().inputBox(
+        QStringLiteral("Please enter new message name"), QStringLiteral("Enter New Message Name"));
+    if (answer.isEmpty())
+        return;
+    const QString invalidText = QStringLiteral("Invalid message name");
+    const QString title = QStringLiteral("Cannot Save");
+    if (isUnsafeMessageName(answer)) {
+        m_state.dialogs().messageBox(invalidText, title, Dialogs::Icon::Exclamation);
+        return;
+    }
+    const QString path = AddBackslash(pat->text()) + completeMessageName(answer, m_state.SlotCode);
+    if (!writeText(path, invalidText, title))
+        return;
+    // filn stays: the window goes on showing the file that was opened.
+    m_state.referenceText = Text1->messageText();
+    m_state.listRefresh();
+}
+
+void Form2::del_MouseUp()
+{
+    if (m_state.dialogs().messageBox(
+            QStringLiteral("Are you sure you want to delete this message?"),
+            QStringLiteral("Delete Message?"), Dialogs::Icon::Question, Dialogs::Buttons::YesNo)
+        != Dialogs::Answer::Yes)
+        return;
+    Store::deleteMessage(shownFile());
+    m_state.listRefresh();
+    m_state.unloadForm2();
+}
+
+void Form2::history_MouseUp()
+{
+    if (m_state.dialogs().messageBox(
+            QStringLiteral("Are you sure you want to move this message to the history?"),
+            QStringLiteral("Move to History?"), Dialogs::Icon::Question, Dialogs::Buttons::YesNo)
+        != Dialogs::Answer::Yes)
+        return;
+    // The file on disk is moved; unsaved edits go with the window.
+    if (!MessageFiles(m_state).moveToHistory(shownFile()))
+        return;
+    m_state.listRefresh();
+    m_state.unloadForm2();
+}
+
+void Form2::inbox_MouseUp()
+{
+    if (!MessageFiles(m_state).moveToInbox(shownFile()))
+        return;
+    m_state.listRefresh();
+    m_state.unloadForm2();
+}
+
+void Form2::exity_MouseUp()
+{
+    if (Text1->messageText() != m_state.referenceText) {
+        const Dialogs::Answer answer = m_state.dialogs().messageBox(
+            QStringLiteral("Save changes to '") + filn->text() + QLatin1Char('\''),
+            QStringLiteral("Save Changes?"), Dialogs::Icon::Question, Dialogs::Buttons::YesNo);
+        if (answer == Dialogs::Answer::Yes
+            && !writeText(shownFile(), QStringLiteral("Error, please open message again"),
+                          QStringLiteral("Error")))
+            return;
+        hideMoveButtons();
+        m_state.listRefresh();
+    } else {
+        hideMoveButtons();
+    }
+    m_state.unloadForm2();
+}
+
+void Form2::hideMoveButtons()
+{
+    history->hide();
+    historyp->hide();
+    inbox->hide();
+    inboxp->hide();
+}
+
+void Form2::closeEvent(QCloseEvent *event)
+{
+    // The window has no title bar; a close from the window manager (Alt+F4) is Exit, with its
+    // prompt. Closes the program asks for itself go through.
+    if (event->spontaneous() && m_state.form2IfLoaded() == this) {
+        event->ignore();
+        exity_MouseUp();
+        return;
+    }
+    event->accept();
 }

@@ -3,13 +3,53 @@
 #include <QWidget>
 
 class AppState;
+class MessageTextEdit;
+class PictureButton;
+class QLineEdit;
 
+// The message viewer: one message file as editable text, with Save, Save As, Delete, the move
+// to the other folder and Exit. The browser's Open fills Text1, filn and pat and picks which
+// move button shows.
 class Form2 : public QWidget
 {
     Q_OBJECT
 public:
     explicit Form2(AppState &state, QWidget *parent = nullptr);
 
+    MessageTextEdit *Text1;
+    QLineEdit *filn; // file name of the shown message, with its extension
+    QLineEdit *pat; // its folder, as the browser's list reports it
+    PictureButton *exity;
+    PictureButton *exitp;
+    PictureButton *history;
+    PictureButton *historyp;
+    PictureButton *inbox;
+    PictureButton *inboxp;
+    PictureButton *sav;
+    PictureButton *savp;
+    PictureButton *del;
+    PictureButton *delp;
+    PictureButton *saveas;
+    PictureButton *saveasp;
+
+    void exity_MouseUp();
+    void history_MouseUp();
+    void inbox_MouseUp();
+    void sav_MouseUp();
+    void del_MouseUp();
+    void saveas_MouseUp();
+
+    // The shown file: pat joined with filn.
+    QString shownFile() const;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
+    // Writes Text1 to path; on failure tells the user (failureText/failureTitle, or the
+    // character that cannot be stored) and returns false.
+    bool writeText(const QString &path, const QString &failureText, const QString &failureTitle);
+    void hideMoveButtons();
+
     AppState &m_state;
 };

@@ -1,15 +1,380 @@
 #include "Form4.h"
 
+#include "Form2.h"
+#include "MessageFiles.h"
+#include "MessageTextEdit.h"
 #include "app/AppState.h"
+#include "app/Form3.h"
+#include "platform/Dialogs.h"
 #include "platform/FileListBox.h"
+#include "platform/Picture.h"
+#include "platform/PictureButton.h"
+#include "platform/fs/FileList.h"
+#include "platform/fs/PathFunctions.h"
+#include "store/MessageFileName.h"
+#include "store/SlotTable.h"
+#include "store/Store.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QTimer>
+
+namespace {
+
+// The window layout is given in twips; 15 twips are one device-independent pixel.
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+constexpr int ButtonTop = 3480;
+constexpr int ButtonHeight = 375;
+
+const char *const ActiveTab = ":/pictures/tab-active.svg";
+const char *const InactiveTab = ":/pictures/tab-inactive.svg";
+
+PictureButton *tab(QWidget *parent, const char *name, const QString &caption, const QRect &rect,
+                   bool active)
+{
+    auto *button = new PictureButton(QLatin1String(name), caption, parent,
+                                     QLatin1String(active ? ActiveTab : InactiveTab));
+    button->setGeometry(rect);
+    if (active) {
+        // The active tab is only a picture; the inactive one is what the user clicks.
+        button->setAttribute(Qt::WA_TransparentForMouseEvents);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setCursor(Qt::ArrowCursor);
+    }
+    return button;
+}
+
+// The hourglass while a message is read, however the read ends.
+class WaitCursor
+{
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
+} // namespace
 
 Form4::Form4(AppState &state, QWidget *parent)
     : QWidget(parent)
     , m_state(state)
 {
     setObjectName(QStringLiteral("Form4"));
+    setWindowTitle(QStringLiteral("History"));
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setFixedSize(4560 / 15, 4005 / 15);
+    Picture::installBackground(this, QStringLiteral(":/pictures/background-viewer.svg"));
+
     File1 = new FileListBox(QStringLiteral("File1"), this);
+    File1->setGeometry(twips(120, 120, 4335, 2820));
+    File1->setStyleSheet(QStringLiteral("color: #00ff66; background-color: #000000;"));
+
+    inbred = tab(this, "inbred", tr("Inbox"), twips(120, 3000, 2100, 435), true);
+    inblur = tab(this, "inblur", tr("Inbox"), twips(120, 3000, 2100, 435), false);
+    hisred = tab(this, "hisred", tr("History"), twips(2280, 3000, 2205, 435), true);
+    hisblur = tab(this, "hisblur", tr("History"), twips(2280, 3000, 2205, 435), false);
+    inblur->setToolTip(tr("Show the inbox"));
+    hisblur->setToolTip(tr("Show the history"));
+
+    QFont buttonFont = font();
+    buttonFont.setPointSizeF(buttonFont.pointSizeF() * 0.85);
+    const auto pair = [&](const char *name, const QString &caption, int left, int width,
+                          const QString &toolTip) {
+        PictureButton *button
+            = PictureButton::createPair(this, QLatin1String(name), caption,
+                                        twips(left, ButtonTop, width, ButtonHeight), toolTip);
+        button->setFont(buttonFont);
+        button->twin()->setFont(buttonFont);
+        return button;
+    };
+    exity = pair("exity", tr("Exit"), 120, 900, tr("Close the browser"));
+    exitp = exity->twin();
+    history = pair("history", tr("History"), 1080, 900, tr("Send message to history"));
+    historyp = history->twin();
+    inbox = pair("inbox", tr("Inbox"), 1080, 900, tr("Send message to inbox"));
+    inboxp = inbox->twin();
+    rename = pair("rename", tr("Rename"), 2040, 900, tr("Rename this message"));
+    renamep = rename->twin();
+    dely = pair("dely", tr("Delete"), 3000, 570, tr("Delete this message"));
+    delp = dely->twin();
+    openy = pair("openy", tr("Open"), 3600, 840, tr("Open this message"));
+    openp = openy->twin();
+
+    connect(hisblur, &PictureButton::mouseDown, this, &Form4::hisblur_MouseDown);
+    connect(hisblur, &PictureButton::mouseUp, this, &Form4::hisblur_MouseUp);
+    connect(inblur, &PictureButton::mouseDown, this, &Form4::inblur_MouseDown);
+    connect(inblur, &PictureButton::mouseUp, this, &Form4::inblur_MouseUp);
+    connect(openy, &PictureButton::mouseUp, this, &Form4::openy_MouseUp);
+    connect(rename, &PictureButton::mouseUp, this, &Form4::rename_MouseUp);
+    connect(dely, &PictureButton::mouseUp, this, &Form4::dely_MouseUp);
+    connect(history, &PictureButton::mouseUp, this, &Form4::history_MouseUp);
+    connect(inbox, &PictureButton::mouseUp, this, &Form4::inbox_MouseUp);
+    connect(exity, &PictureButton::mouseUp, this, &Form4::exity_MouseUp);
+
+    // The browser starts on the History folder, so it starts showing the History view.
+    showHistoryView();
+    Form_Load();
 }
 
-void Form4::OpenInbox() {}
-void Form4::OpenHistory() {}
+void Form4::Form_Load()
+{
+    if (File1->setPath(m_state.historyFolder()))
+        return;
+    // Told once the window is registered: a modal box inside the constructor would let the
+    // main window's timers touch the browser again and build a second one.
+    QTimer::singleShot(0, this, [this] {
+        m_state.dialogs().messageBox(MessageFiles::historyMissingText(m_state.historyFolder()),
+                                     Dialogs::applicationTitle(), Dialogs::Icon::None);
+    });
+}
+
+void Form4::showInboxView()
+{
+    inbred->show();
+    inblur->hide();
+    hisblur->show();
+    hisred->hide();
+    history->show();
+    inbox->hide();
+    inboxp->hide();
+}
+
+void Form4::showHistoryView()
+{
+    hisred->show();
+    hisblur->hide();
+    inblur->show();
+    inbred->hide();
+    history->hide();
+    historyp->hide();
+    inbox->show();
+}
+
+void Form4::showBrowser()
+{
+    show();
+    raise();
+    activateWindow();
+}
+
+void Form4::applySlotPattern()
+{
+    // The default user keeps the pattern it has ("*.msg", or the one login set).
+    const Slot *slot = SlotTable::bySlotCode(m_state.SlotCode);
+    if (slot && slot->slotCode != SlotTable::defaultSlot().slotCode)
+        File1->setPattern(slot->filePattern);
+}
+
+void Form4::OpenInbox()
+{
+    showInboxView();
+    if (!File1->setPath(m_state.dataFolder()))
+        m_state.dialogs().messageBox(QStringLiteral("Could not find inbox"),
+                                     QStringLiteral("Inbox Missing"), Dialogs::Icon::Exclamation);
+    if (m_state.autoRetrieveOn())
+        File1->refresh();
+    showBrowser();
+    applySlotPattern();
+}
+
+void Form4::OpenHistory()
+{
+    showHistoryView();
+    if (!File1->setPath(m_state.historyFolder()))
+        m_state.dialogs().messageBox(QStringLiteral("Could not find history"),
+                                     QStringLiteral("History Missing"), Dialogs::Icon::Exclamation);
+    if (m_state.autoRetrieveOn())
+        File1->refresh();
+    showBrowser();
+    applySlotPattern();
+}
+
+void Form4::hisblur_MouseDown()
+{
+    if (!hisred->isHidden())
+        return;
+    // The tab under the pointer stays shown (covered by the active one) until the release, so
+    // the release still reaches it; hiding it now would lose the mouse grab.
+    hisred->show();
+    hisred->raise();
+    inblur->show();
+    inbred->hide();
+    history->hide();
+    historyp->hide();
+    inbox->show();
+}
+
+void Form4::hisblur_MouseUp()
+{
+    if (!hisred->isHidden())
+        hisblur->hide();
+    if (!File1->setPath(m_state.historyFolder()))
+        m_state.dialogs().messageBox(QStringLiteral("Could not find history folder"),
+                                     QStringLiteral("History Missing"), Dialogs::Icon::Exclamation);
+}
+
+void Form4::inblur_MouseDown()
+{
+    if (!inbred->isHidden())
+        return;
+    inbred->show();
+    inbred->raise();
+    hisblur->show();
+    hisred->hide();
+    history->show();
+    inbox->hide();
+    inboxp->hide();
+}
+
+void Form4::inblur_MouseUp()
+{
+    if (!inbred->isHidden())
+        inblur->hide();
+    if (!File1->setPath(m_state.dataFolder()))
+        m_state.dialogs().messageBox(QStringLiteral("Could not find inbox"),
+                                     QStringLiteral("Inbox Missing"), Dialogs::Icon::Exclamation);
+}
+
+QString Form4::selectedPath() const
+{
+    const QString name = File1->fileName();
+    return name.isEmpty() ? QString() : AddBackslash(File1->path()) + name;
+}
+
+void Form4::openy_MouseUp()
+{
+    const QString name = File1->fileName();
+    if (name.isEmpty())
+        return;
+    const QString folder = File1->path();
+    QString text;
+    StoreResult read;
+    {
+        WaitCursor wait;
+        read = Store::readWholeFile(AddBackslash(folder) + name, &text);
+    }
+    if (!read.ok()) {
+        // Someone else moved or replaced it since the list was read: say so, and bring the
+        // list up to date.
+        MessageFiles(m_state).report(read, tr("Cannot Open"));
+        File1->refresh();
+        return;
+    }
+    WaitCursor wait;
+    Form2 &viewer = m_state.form2();
+    viewer.Text1->setMessageText(text);
+    viewer.filn->setText(name);
+    viewer.pat->setText(folder);
+    const bool fromInbox = folder == m_state.dataFolder();
+    viewer.history->setVisible(fromInbox);
+    viewer.historyp->hide();
+    viewer.inbox->setVisible(!fromInbox);
+    viewer.inboxp->hide();
+    viewer.show();
+    viewer.raise();
+    viewer.activateWindow();
+    m_state.referenceText = viewer.Text1->messageText();
+}
+
+void Form4::rename_MouseUp()
+{
+    const QString source = selectedPath();
+    if (source.isEmpty())
+        return;
+    QString text;
+    if (!MessageFiles(m_state).read(source, &text, tr("Cannot Rename"))) {
+        File1->refresh();
+        return;
+    }
+    const QString answer = m_state.dialogs().inputBox(
+        QStringLiteral("Please enter new message name."), QStringLiteral("Rename Message"));
+    if (answer.isEmpty())
+        return;
+    const QString folder = AddBackslash(File1->path());
+    const QString destination = folder + completeMessageName(answer, m_state.SlotCode);
+    const auto invalid = [this] {
+        m_state.dialogs().messageBox(QStringLiteral("Invalid message name."),
+                                     QStringLiteral("Invalid"), Dialogs::Icon::Exclamation);
+    };
+    if (isUnsafeMessageName(answer)) {
+        invalid();
+        return;
+    }
+    // Renaming a message onto itself (the same name, or a spelling a case-blind share takes
+    // for the same file) would write it and then delete the only copy: leave it in place.
+    if (MessageFiles::sameFile(source, destination)) {
+        File1->refresh();
+        return;
+    }
+    if (!Store::writeWholeText(destination, text).ok()) {
+        invalid();
+        return;
+    }
+    if (!MessageFiles::sameFile(source, destination))
+        Store::deleteMessage(source);
+    File1->refresh();
+}
+
+void Form4::dely_MouseUp()
+{
+    const QString name = File1->fileName();
+    if (name.isEmpty())
+        return;
+    const QString path = AddBackslash(File1->path()) + name;
+    if (m_state.dialogs().messageBox(
+            QStringLiteral("Are you sure you want to delete '") + name + QStringLiteral("'?"),
+            QStringLiteral("Delete Message?"), Dialogs::Icon::Question, Dialogs::Buttons::YesNo)
+        != Dialogs::Answer::Yes)
+        return;
+    Store::deleteMessage(path);
+    File1->refresh();
+}
+
+void Form4::history_MouseUp()
+{
+    const QString source = selectedPath();
+    if (source.isEmpty())
+        return;
+    if (!MessageFiles(m_state).moveToHistory(source)) {
+        File1->refresh();
+        return;
+    }
+    m_state.form3().File1->refresh();
+    m_state.form3().File2->refresh();
+    File1->refresh();
+}
+
+void Form4::inbox_MouseUp()
+{
+    const QString source = selectedPath();
+    if (source.isEmpty())
+        return;
+    const bool moved = MessageFiles(m_state).moveToInbox(source);
+    File1->refresh();
+    if (!moved)
+        return;
+    m_state.form3().File1->refresh();
+    m_state.form3().File2->refresh();
+}
+
+void Form4::exity_MouseUp()
+{
+    m_state.unloadForm4();
+}
+
+void Form4::closeEvent(QCloseEvent *event)
+{
+    // No title bar: a close from the window manager is Exit.
+    if (event->spontaneous() && m_state.form4IfLoaded() == this) {
+        event->ignore();
+        exity_MouseUp();
+        return;
+    }
+    event->accept();
+}

@@ -1,15 +1,225 @@
 #include "newmes.h"
 
+#include "MessageTextEdit.h"
 #include "app/AppState.h"
+#include "messages/Form4.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/FileListBox.h"
+#include "platform/Picture.h"
+#include "platform/PictureButton.h"
+#include "store/MessageFileName.h"
+#include "store/SlotTable.h"
+#include "store/Store.h"
 
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTimer>
+
+namespace {
+
+const char *const FieldStyle = "color: #00ff66; background-color: #000000;";
+
+QLabel *caption(QWidget *parent, const char *name, const QString &text, const QRect &rect)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(rect);
+    label->setStyleSheet(QStringLiteral("color: #f4c542; font-weight: bold;"));
+    return label;
+}
+
+QLineEdit *field(QWidget *parent, const char *name, const QRect &rect)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    edit->setGeometry(rect);
+    edit->setStyleSheet(QLatin1String(FieldStyle));
+    return edit;
+}
+
+QComboBox *combo(QWidget *parent, const char *name, const QStringList &items, const QRect &rect)
+{
+    auto *box = new QComboBox(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setEditable(true);
+    box->addItems(items);
+    // Typed text is the value; it never becomes a new list item.
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setCurrentIndex(-1);
+    box->setEditText(QString());
+    box->setGeometry(rect);
+    box->setStyleSheet(QLatin1String(FieldStyle));
+    return box;
+}
+
+} // namespace
 
 newmes::newmes(AppState &state, QWidget *parent)
     : QWidget(parent)
     , m_state(state)
 {
     setObjectName(QStringLiteral("newmes"));
+    setWindowTitle(QStringLiteral("New Message"));
+    setFixedSize(360, 334);
+    Picture::installBackground(this, QStringLiteral(":/pictures/background-compose.svg"));
+
+    caption(this, "Label1", tr("To:"), QRect(8, 12, 60, 22));
+    t = combo(this, "t",
+              { QStringLiteral("User 1"), QStringLiteral("User 2"), QStringLiteral("User 3"),
+                QStringLiteral("User 4"), QStringLiteral("User 5"), QStringLiteral("User 6") },
+              QRect(70, 12, 130, 22));
+    caption(this, "Label2", tr("Priority:"), QRect(8, 40, 60, 22));
+    pri = combo(this, "pri",
+                { QStringLiteral("Emergency"), QStringLiteral("Urgent"), QStringLiteral("ASAP"),
+                  QStringLiteral("Normal"), QStringLiteral("Low") },
+                QRect(70, 40, 130, 22));
+    caption(this, "Label3", tr("From:"), QRect(8, 68, 60, 22));
+    fro = field(this, "fro", QRect(70, 68, 282, 22));
+    caption(this, "Label4", tr("Date:"), QRect(208, 12, 42, 22));
+    dat = field(this, "dat", QRect(252, 12, 100, 22));
+    caption(this, "Label5", tr("Time:"), QRect(208, 40, 42, 22));
+    tim = field(this, "tim", QRect(252, 40, 100, 22));
+
+    Text3 = new MessageTextEdit(QStringLiteral("Text3"), this);
+    Text3->setGeometry(8, 98, 344, 190);
+    Text3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text3->setStyleSheet(QLatin1String(FieldStyle));
+    Text3->setAccessibleName(tr("Message"));
+
+    ok = PictureButton::createPair(this, QStringLiteral("ok"), tr("OK"), QRect(196, 298, 76, 25),
+                                   tr("Send this message"));
+    okp = ok->twin();
+    canc = PictureButton::createPair(this, QStringLiteral("canc"), tr("Cancel"),
+                                     QRect(276, 298, 76, 25), tr("Close without sending"));
+    cancp = canc->twin();
+    connect(ok, &PictureButton::mouseUp, this, &newmes::ok_MouseUp);
+    connect(canc, &PictureButton::mouseUp, this, &newmes::canc_MouseUp);
+
+    setTabOrder(t, pri);
+    setTabOrder(pri, fro);
+    setTabOrder(fro, dat);
+    setTabOrder(dat, tim);
+    setTabOrder(tim, Text3);
+    setTabOrder(Text3, ok);
+    setTabOrder(ok, canc);
+
     Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(200);
+    connect(Timer1, &QTimer::timeout, this, &newmes::Timer1_Timer);
 }
 
-void newmes::clearFields() {}
+void newmes::clearFields()
+{
+    tim->clear();
+    pri->setEditText(QString());
+    dat->clear();
+    t->setEditText(QString());
+    fro->clear();
+    Text3->clear();
+}
+
+void newmes::Timer1_Timer()
+{
+    const Clock &clock = m_state.platform().clock;
+    const QString now = clock.shortTime();
+    if (tim->text() != now)
+        tim->setText(now);
+    const QString today = clock.shortDate();
+    if (dat->text() != today)
+        dat->setText(today);
+}
+
+QString newmes::firstEmptyField() const
+{
+    if (dat->text().isEmpty())
+        return dat->objectName();
+    if (tim->text().isEmpty())
+        return tim->objectName();
+    if (t->currentText().isEmpty())
+        return t->objectName();
+    if (fro->text().isEmpty())
+        return fro->objectName();
+    if (pri->currentText().isEmpty())
+        return pri->objectName();
+    if (Text3->messageText().isEmpty())
+        return Text3->objectName();
+    return QString();
+}
+
+QString newmes::recipientFullName(const QString &slotCode) const
+{
+    const Slot &slot = SlotTable::forSlotCode(slotCode);
+    if (slot.slotCode == SlotTable::defaultSlot().slotCode)
+        return QString();
+    return Store::guardedRead(m_state.dataFile(slot.fullNameFile), t->currentText());
+}
+
+QString newmes::messageContent(const QString &fullName) const
+{
+    const QString crlf = QStringLiteral("\r\n");
+    return tim->text() + QStringLiteral("  ") + dat->text() + QStringLiteral(" ") + crlf
+        + QStringLiteral(" ") + crlf + QStringLiteral(" ") + crlf + QStringLiteral("Priority: ")
+        + pri->currentText() + QStringLiteral(" ") + crlf + QStringLiteral(" ") + crlf
+        + QStringLiteral("To: ") + fullName + QStringLiteral(" ") + crlf + QStringLiteral("From: ")
+        + fro->text() + QStringLiteral(" ") + crlf + QStringLiteral(" ") + crlf
+        + Text3->messageText();
+}
+
+void newmes::ok_MouseUp()
+{
+    Dialogs &dialogs = m_state.dialogs();
+    if (!firstEmptyField().isEmpty()) {
+        dialogs.messageBox(QStringLiteral("Please fill in all fields"),
+                           QStringLiteral("Field Required"), Dialogs::Icon::Exclamation);
+        return;
+    }
+
+    // "User 1".."User 6" address their slot; any other text the default user.
+    const Slot *listed = SlotTable::byListEntry(t->currentText());
+    const QString slotCode = listed ? listed->slotCode : SlotTable::defaultSlot().slotCode;
+    const QString content = messageContent(recipientFullName(slotCode));
+
+    AppState &state = m_state;
+    const QString name = dialogs.inputBox(QStringLiteral("Please type message name"),
+                                          QStringLiteral("Message Name"));
+    if (!name.isEmpty()) {
+        const StoreResult written = isUnsafeMessageName(name)
+            ? StoreResult::failure(StoreResult::Error::InvalidName, name)
+            : Store::writeWholeText(state.dataFile(messageFileName(name, slotCode)), content);
+        if (!written.ok()) {
+            if (written.error == StoreResult::Error::NotFound
+                || written.error == StoreResult::Error::InvalidName) {
+                dialogs.messageBox(QStringLiteral("Invalid Message Name"),
+                                   QStringLiteral("Invalid"), Dialogs::Icon::Exclamation);
+                state.unloadCompose();
+            } else {
+                // Anything else (a character the file cannot hold, a full disk) keeps the
+                // window and its fields so the sender can fix it and try again.
+                dialogs.messageBox(written.describe(), tr("Message Not Sent"),
+                                   Dialogs::Icon::Exclamation);
+            }
+            return;
+        }
+        state.unloadCompose();
+    }
+    // The window may be unloaded by now: only the state is used below.
+    if (state.autoRetrieveOn())
+        state.form4().File1->refresh();
+}
+
+void newmes::canc_MouseUp()
+{
+    m_state.unloadCompose();
+}
+
+void newmes::closeEvent(QCloseEvent *event)
+{
+    // Closing from the title bar is Cancel.
+    if (m_state.composeIfLoaded() == this)
+        m_state.unloadCompose();
+    event->accept();
+}

@@ -2,19 +2,50 @@
 
 #include <QWidget>
 
-class QTimer;
 class AppState;
+class MessageTextEdit;
+class PictureButton;
+class QComboBox;
+class QLineEdit;
+class QTimer;
 
+// The compose window: a message to one user slot, written into the data folder under a name
+// the sender types, with the recipient slot's extension.
 class newmes : public QWidget
 {
     Q_OBJECT
 public:
     explicit newmes(AppState &state, QWidget *parent = nullptr);
 
+    QComboBox *t;
+    QComboBox *pri;
+    QLineEdit *fro;
+    QLineEdit *dat;
+    QLineEdit *tim;
+    MessageTextEdit *Text3;
+    // Keeps dat and tim current while Auto Time is on; the main window starts and stops it.
     QTimer *Timer1;
+    PictureButton *ok;
+    PictureButton *okp;
+    PictureButton *canc;
+    PictureButton *cancp;
+
     // Empties tim, pri, dat, t, fro and Text3.
     void clearFields();
 
+    void Timer1_Timer();
+    void ok_MouseUp();
+    void canc_MouseUp();
+
+    // The file content for the fields as they are, recipient's full name included.
+    QString messageContent(const QString &fullName) const;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
+    QString firstEmptyField() const;
+    QString recipientFullName(const QString &slotCode) const;
+
     AppState &m_state;
 };

@@ -1,0 +1,78 @@
+#include "MessageFiles.h"
+
+#include "app/AppState.h"
+#include "platform/Dialogs.h"
+#include "store/Store.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <sys/stat.h>
+
+namespace {
+
+QString moveTitle()
+{
+    return QCoreApplication::translate("MessageFiles", "Cannot Move");
+}
+
+} // namespace
+
+MessageFiles::MessageFiles(AppState &state)
+    : m_state(state)
+{ }
+
+bool MessageFiles::read(const QString &path, QString *text, const QString &title) const
+{
+    const StoreResult result = Store::readWholeFile(path, text);
+    if (!result.ok())
+        report(result, title);
+    return result.ok();
+}
+
+bool MessageFiles::moveToHistory(const QString &sourcePath) const
+{
+    bool readFailed = false;
+    const StoreResult result = Store::moveMessage(sourcePath, m_state.historyFolder(), &readFailed);
+    if (result.ok())
+        return true;
+    // A missing or read-only History folder is what the old box describes; anything else
+    // (an unreadable source, a link planted at the destination) gets its own sentence.
+    if (!readFailed
+        && (result.error == StoreResult::Error::NotFound
+            || result.error == StoreResult::Error::IoError)) {
+        m_state.dialogs().messageBox(historyMissingText(m_state.historyFolder()),
+                                     Dialogs::applicationTitle(), Dialogs::Icon::None);
+    } else {
+        report(result, moveTitle());
+    }
+    return false;
+}
+
+bool MessageFiles::moveToInbox(const QString &sourcePath) const
+{
+    const StoreResult result = Store::moveMessage(sourcePath, m_state.dataFolder());
+    if (!result.ok())
+        report(result, moveTitle());
+    return result.ok();
+}
+
+void MessageFiles::report(const StoreResult &result, const QString &title) const
+{
+    m_state.dialogs().messageBox(result.describe(), title, Dialogs::Icon::Exclamation);
+}
+
+bool MessageFiles::sameFile(const QString &first, const QString &second)
+{
+    struct stat a;
+    struct stat b;
+    return ::lstat(QFile::encodeName(first).constData(), &a) == 0
+        && ::lstat(QFile::encodeName(second).constData(), &b) == 0 && a.st_dev == b.st_dev
+        && a.st_ino == b.st_ino;
+}
+
+QString MessageFiles::historyMissingText(const QString &historyFolder)
+{
+    return QStringLiteral("Cannot find history folder, make sure ") + historyFolder
+        + QStringLiteral(" exists.");
+}

@@ -1,0 +1,43 @@
+#include "MessageTextEdit.h"
+
+#include <QKeyEvent>
+#include <QTextBlock>
+#include <QTextDocument>
+
+MessageTextEdit::MessageTextEdit(const QString &name, QWidget *parent)
+    : QPlainTextEdit(parent)
+{
+    setObjectName(name);
+    // A file may hold a tab; typing one should not move the focus instead.
+    setTabChangesFocus(false);
+}
+
+QString MessageTextEdit::messageText() const
+{
+    // The raw text keeps every character as typed (toPlainText() would turn a no-break space
+    // into a space); paragraphs are separated by U+2029, line breaks within one are U+2028.
+    QString text = document()->toRawText();
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    text.replace(QChar::ParagraphSeparator, QLatin1String("\r\n"));
+    return text;
+}
+
+void MessageTextEdit::setMessageText(const QString &text)
+{
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QString(QChar::ParagraphSeparator));
+    shown.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    setPlainText(shown);
+}
+
+void MessageTextEdit::keyPressEvent(QKeyEvent *event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        && (event->modifiers() & Qt::ShiftModifier) && !isReadOnly()) {
+        textCursor().insertBlock();
+        ensureCursorVisible();
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
