@@ -1,0 +1,244 @@
+#include "store/Cp1252Codec.h"
+#include "store/Store.h"
+#include "support/TempFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+class tst_Store : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void writesAreByteExact_data();
+    void writesAreByteExact();
+    void firstField_data();
+    void firstField();
+    void emptyOrMissingFileGivesTheDefault();
+    void wholeFile_data();
+    void wholeFile();
+    void openAndSaveGrowsByOneLineEnd();
+    void everyByteRoundTrips();
+    void unencodableTextIsRefused_data();
+    void unencodableTextIsRefused();
+    void moveFilesTheMessage();
+    void moveReplacesAnExistingName();
+    void moveOfMissingSourceWritesNothing();
+    void moveOntoItselfKeepsTheFile();
+    void moveIntoMissingFolderKeepsTheSource();
+};
+
+void tst_Store::writesAreByteExact_data()
+{
+    QTest::addColumn<bool>("single");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("value") << true << "yes" << QByteArray("yes\r\n");
+    QTest::newRow("empty value") << true << "" << QByteArray("\r\n");
+    QTest::newRow("value with comma") << true << "Smith, Ann" << QByteArray("Smith, Ann\r\n");
+    QTest::newRow("cp1252 value") << true << QString::fromUtf8("caf\u00e9 \u20ac5")
+                                  << QByteArray("caf\xe9 \x80"
+                                                "5\r\n");
+    QTest::newRow("whole text") << false << "a \r\n\r\nbody" << QByteArray("a \r\n\r\nbody\r\n");
+    QTest::newRow("lone LF kept") << false << "a\nb" << QByteArray("a\nb\r\n");
+}
+
+void tst_Store::writesAreByteExact()
+{
+    QFETCH(bool, single);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    TempFolder dir;
+    // A longer old file must not leave a tail behind.
+    dir.write("f", QByteArray(64, 'x'));
+    const StoreResult result = single ? Store::writeSingleValue(dir.file("f"), text)
+                                      : Store::writeWholeText(dir.file("f"), text);
+    QVERIFY(result.ok());
+    QCOMPARE(dir.read("f"), bytes);
+}
+
+void tst_Store::firstField_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("plain") << QByteArray("Ann\r\n") << "Ann";
+    QTest::newRow("leading spaces") << QByteArray("   Ann\r\n") << "Ann";
+    QTest::newRow("trailing spaces kept") << QByteArray("Ann  \r\n") << "Ann  ";
+    QTest::newRow("comma ends it") << QByteArray("Smith, Ann\r\n") << "Smith";
+    QTest::newRow("quoted") << QByteArray("  \"Smith, Ann\" tail,x\r\n") << "Smith, Ann";
+    QTest::newRow("unterminated quote") << QByteArray("\"Smith, Ann\r\nnext\"\r\n") << "Smith, Ann";
+    QTest::newRow("CR-only line end") << QByteArray("one\rtwo\r") << "one";
+    QTest::newRow("LF line end") << QByteArray("one\ntwo") << "one";
+    QTest::newRow("no line end") << QByteArray("no") << "no";
+    QTest::newRow("empty line") << QByteArray("\r\nsecond\r\n") << "";
+    QTest::newRow("cp1252") << QByteArray("\x80uro\r\n") << QString::fromUtf8("\u20acuro");
+}
+
+void tst_Store::firstField()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, field);
+    TempFolder dir;
+    dir.write("msgf.kfl", bytes);
+    StoreResult result;
+    QCOMPARE(Store::readFirstField(dir.file("msgf.kfl"), &result), field);
+    QVERIFY(result.ok());
+    QCOMPARE(Store::guardedRead(dir.file("msgf.kfl"), "fallback"), field);
+}
+
+void tst_Store::emptyOrMissingFileGivesTheDefault()
+{
+    TempFolder dir;
+    dir.write("st.kfl", QByteArray());
+    StoreResult result;
+    QCOMPARE(Store::readFirstField(dir.file("st.kfl"), &result), QString());
+    QVERIFY(!result.ok());
+    QCOMPARE(Store::guardedRead(dir.file("st.kfl"), "yes"), QString("yes"));
+    QCOMPARE(Store::guardedRead(dir.file("missing.kfl"), "yes"), QString("yes"));
+    // The name on disk differs in case: not the file asked for.
+    dir.write("DU.KFL", "Ann\r\n");
+    QCOMPARE(Store::guardedRead(dir.file("du.kfl"), ""), QString());
+}
+
+void tst_Store::wholeFile_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << "a\r\nb\r\n";
+    QTest::newRow("lone CR") << QByteArray("a\rb\r") << "a\r\nb\r\n";
+    QTest::newRow("lone LF stays") << QByteArray("a\nb\r\n") << "a\nb\r\n";
+    QTest::newRow("no final line end") << QByteArray("a\r\nb") << "a\r\nb\r\n";
+    QTest::newRow("CR before CR LF") << QByteArray("a\r\r\n") << "a\r\n\r\n";
+    QTest::newRow("empty lines") << QByteArray("\r\n\r\n") << "\r\n\r\n";
+    QTest::newRow("empty file") << QByteArray() << "";
+}
+
+void tst_Store::wholeFile()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    TempFolder dir;
+    dir.write("m.msg", bytes);
+    QString read = "stale";
+    QVERIFY(Store::readWholeFile(dir.file("m.msg"), &read).ok());
+    QCOMPARE(read, text);
+}
+
+void tst_Store::openAndSaveGrowsByOneLineEnd()
+{
+    TempFolder dir;
+    const QByteArray original("12:00  1/2/03 \r\n \r\nbody");
+    dir.write("m.ms1", original);
+    QString text;
+    QVERIFY(Store::readWholeFile(dir.file("m.ms1"), &text).ok());
+    QVERIFY(Store::writeWholeText(dir.file("m.ms1"), text).ok());
+    QCOMPARE(dir.read("m.ms1"), original + "\r\n\r\n");
+    QVERIFY(Store::readWholeFile(dir.file("m.ms1"), &text).ok());
+    QVERIFY(Store::writeWholeText(dir.file("m.ms1"), text).ok());
+    QCOMPARE(dir.read("m.ms1"), original + "\r\n\r\n\r\n");
+}
+
+void tst_Store::everyByteRoundTrips()
+{
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all.append(char(b));
+    QByteArray back;
+    QVERIFY(Cp1252Codec::encode(Cp1252Codec::decode(all), &back));
+    QCOMPARE(back, all);
+
+    // Through the files: every byte but CR (a line end) comes back where it was.
+    QByteArray noCr = all;
+    noCr.remove(13, 1);
+    TempFolder dir;
+    dir.write("all.msg", noCr);
+    QString text;
+    QVERIFY(Store::readWholeFile(dir.file("all.msg"), &text).ok());
+    QVERIFY(Store::writeWholeText(dir.file("all.msg"), text).ok());
+    QCOMPARE(dir.read("all.msg"), noCr + "\r\n\r\n");
+}
+
+void tst_Store::unencodableTextIsRefused_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("named");
+    QTest::newRow("CJK") << QString::fromUtf8("ok \u4e2d")
+                         << QString::fromUtf8("\"\u4e2d\" (U+4E2D)");
+    QTest::newRow("emoji") << QString::fromUtf8("hi \U0001F600!")
+                           << QString::fromUtf8("\"\U0001F600\" (U+1F600)");
+    QTest::newRow("C1 without a byte") << QString(QChar(0x80)) << "U+0080";
+}
+
+void tst_Store::unencodableTextIsRefused()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, named);
+    TempFolder dir;
+    dir.write("m.msg", "old\r\n");
+    const StoreResult result = Store::writeWholeText(dir.file("m.msg"), text);
+    QCOMPARE(result.error, StoreResult::Error::Unencodable);
+    QVERIFY2(result.describe().contains(named), qPrintable(result.describe()));
+    QCOMPARE(dir.read("m.msg"), QByteArray("old\r\n"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList("m.msg"));
+}
+
+void tst_Store::moveFilesTheMessage()
+{
+    TempFolder dir;
+    dir.makeFolder("History");
+    dir.write("a.ms2", "line\rlast");
+    bool readFailed = true;
+    QVERIFY(Store::moveMessage(dir.file("a.ms2"), dir.file("History/"), &readFailed).ok());
+    QVERIFY(!readFailed);
+    QVERIFY(!dir.exists("a.ms2"));
+    QCOMPARE(dir.read("History/a.ms2"), QByteArray("line\r\nlast\r\n\r\n"));
+}
+
+void tst_Store::moveReplacesAnExistingName()
+{
+    TempFolder dir;
+    dir.makeFolder("History");
+    dir.write("a.msg", "new");
+    dir.write("History/a.msg", "an older and longer message\r\n");
+    QVERIFY(Store::moveMessage(dir.file("a.msg"), dir.file("History")).ok());
+    QCOMPARE(dir.read("History/a.msg"), QByteArray("new\r\n\r\n"));
+    QVERIFY(!dir.exists("a.msg"));
+}
+
+void tst_Store::moveOfMissingSourceWritesNothing()
+{
+    TempFolder dir;
+    dir.makeFolder("History");
+    dir.write("History/a.msg", "kept\r\n");
+    bool readFailed = false;
+    const StoreResult result
+        = Store::moveMessage(dir.file("a.msg"), dir.file("History"), &readFailed);
+    QCOMPARE(result.error, StoreResult::Error::NotFound);
+    QVERIFY(readFailed);
+    QCOMPARE(dir.read("History/a.msg"), QByteArray("kept\r\n"));
+}
+
+void tst_Store::moveOntoItselfKeepsTheFile()
+{
+    TempFolder dir;
+    dir.write("a.ms1", "text\r\n");
+    QVERIFY(Store::moveMessage(dir.file("a.ms1"), dir.path()).ok());
+    QCOMPARE(dir.read("a.ms1"), QByteArray("text\r\n\r\n"));
+}
+
+void tst_Store::moveIntoMissingFolderKeepsTheSource()
+{
+    TempFolder dir;
+    dir.write("a.ms1", "text\r\n");
+    bool readFailed = true;
+    const StoreResult result
+        = Store::moveMessage(dir.file("a.ms1"), dir.file("History"), &readFailed);
+    QVERIFY(!result.ok());
+    QVERIFY(!readFailed);
+    QCOMPARE(dir.read("a.ms1"), QByteArray("text\r\n"));
+}
+
+QTEST_GUILESS_MAIN(tst_Store)
+#include "tst_Store.moc"
