@@ -63,6 +63,7 @@ Form2::Form2(AppState &state, QWidget *parent)
     };
     exity = pair("exity", tr("Exit"), 120, 900, tr("Close this message"));
     exitp = exity->twin();
+    exitp->setObjectName(QStringLiteral("exitp"));
     history = pair("history", tr("History"), 1080, 900, QStringLiteral("Send message to history"));
     historyp = history->twin();
     inbox = pair("inbox", tr("Inbox"), 1080, 900, QStringLiteral("Send message to inbox"));

@@ -95,6 +95,7 @@ Form4::Form4(AppState &state, QWidget *parent)
     };
     exity = pair("exity", tr("Exit"), 120, 900, tr("Close the browser"));
     exitp = exity->twin();
+    exitp->setObjectName(QStringLiteral("exitp"));
     history = pair("history", tr("History"), 1080, 900, tr("Send message to history"));
     historyp = history->twin();
     inbox = pair("inbox", tr("Inbox"), 1080, 900, tr("Send message to inbox"));
@@ -103,8 +104,10 @@ Form4::Form4(AppState &state, QWidget *parent)
     renamep = rename->twin();
     dely = pair("dely", tr("Delete"), 3000, 570, tr("Delete this message"));
     delp = dely->twin();
+    delp->setObjectName(QStringLiteral("delp"));
     openy = pair("openy", tr("Open"), 3600, 840, tr("Open this message"));
     openp = openy->twin();
+    openp->setObjectName(QStringLiteral("openp"));
 
     connect(hisblur, &PictureButton::mouseDown, this, &Form4::hisblur_MouseDown);
     connect(hisblur, &PictureButton::mouseUp, this, &Form4::hisblur_MouseUp);

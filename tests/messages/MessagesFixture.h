@@ -1,0 +1,67 @@
+#pragma once
+
+#include "app/AppState.h"
+#include "app/Form1.h"
+#include "messages/Form2.h"
+#include "messages/Form4.h"
+#include "platform/FileListBox.h"
+#include "platform/PictureButton.h"
+#include "support/TempFolder.h"
+#include "support/TestPlatform.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QTimer>
+#include <QtTest>
+
+// A data folder with a History folder, the fakes, the shared state and a main window whose
+// timers stay still, so every list re-read in a test is one the windows asked for.
+struct MessagesFixture
+{
+    MessagesFixture()
+        : state(dir.path(), platform.platform())
+        , main(state)
+    {
+        for (QTimer *timer : { main.Timer1, main.Timer2, main.Timer3, main.Timer4 })
+            timer->stop();
+        dir.makeFolder(QStringLiteral("History"));
+    }
+
+    FakeDialogs &dialogs() { return platform.dialogs; }
+    QString historyFile(const QString &name) const { return QStringLiteral("History/") + name; }
+
+    // Opens name in the viewer through the browser, as the user does; nullptr when no viewer
+    // came up.
+    Form2 *open(const QString &name, bool fromHistory = false)
+    {
+        Form4 &browser = state.form4();
+        if (fromHistory)
+            browser.OpenHistory();
+        else
+            browser.OpenInbox();
+        if (!browser.File1->selectName(name))
+            return nullptr;
+        browser.openy->pressDown();
+        browser.openy->releaseUp();
+        return state.form2IfLoaded();
+    }
+
+    // Runs the deferred deletions of unloaded windows and any boxes queued for later.
+    static void settle()
+    {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    TestPlatform platform;
+    TempFolder dir;
+    AppState state;
+    Form1 main;
+};
+
+// Clicks a picture button the way the mouse does: down, then up.
+inline void click(PictureButton *button)
+{
+    button->pressDown();
+    button->releaseUp();
+}

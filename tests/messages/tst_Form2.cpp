@@ -1,0 +1,435 @@
+#include "MessagesFixture.h"
+#include "app/Form3.h"
+#include "messages/MessageTextEdit.h"
+#include "platform/fs/FileList.h"
+#include "platform/fs/SafeFile.h"
+
+#include <QLineEdit>
+
+#include <cerrno>
+
+class tst_Form2 : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void designState();
+    void saveWritesTextAndOneCrLf_data();
+    void saveWritesTextAndOneCrLf();
+    void everyCp1252ByteSurvivesOpenAndSave();
+    void saveFailureKeepsReferenceText();
+    void unstorableCharacterIsNamedAndNothingWritten();
+    void saveAsCompletesNameBySlot_data();
+    void saveAsCompletesNameBySlot();
+    void saveAsRefusesUnsafeNames_data();
+    void saveAsRefusesUnsafeNames();
+    void exitPromptsOnlyForRealEdits();
+    void exitWithEditsAnsweredYesOrNo_data();
+    void exitWithEditsAnsweredYesOrNo();
+    void exitYesThatCannotWriteKeepsWindow();
+    void deleteAnsweredNoOrYes();
+    void moveToHistoryAddsCrLfAndReplaces();
+    void moveToHistoryWithoutHistoryFolder();
+    void moveOfVanishedFileIsReported();
+    void moveToInboxReplacesExisting();
+    void oneMoveButtonAcrossTwoOpens();
+};
+
+void tst_Form2::designState()
+{
+    MessagesFixture f;
+    Form2 &viewer = f.state.form2();
+    QCOMPARE(viewer.windowTitle(), QStringLiteral("Message :"));
+    QVERIFY(viewer.windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(viewer.size(), QSize(304, 267));
+    QCOMPARE(viewer.filn->text(), QStringLiteral("Filename"));
+    QCOMPARE(viewer.pat->text(), QStringLiteral("Path"));
+    QVERIFY(viewer.history->isHidden() && viewer.inbox->isHidden());
+    QCOMPARE(viewer.history->geometry(), viewer.inbox->geometry());
+    QCOMPARE(viewer.history->toolTip(), QStringLiteral("Send message to history"));
+    QCOMPARE(viewer.inbox->toolTip(), QStringLiteral("Send message to inbox"));
+    QCOMPARE(viewer.sav->toolTip(), QStringLiteral("Save this message"));
+    QCOMPARE(viewer.del->toolTip(), QStringLiteral("Delete this message"));
+    QCOMPARE(viewer.saveas->toolTip(), QStringLiteral("Save message as new message name"));
+    QCOMPARE(viewer.findChild<QPlainTextEdit *>(QStringLiteral("Text1")), viewer.Text1);
+    for (const char *twin : { "exitp", "historyp", "inboxp", "savp", "delp", "saveasp" })
+        QVERIFY2(viewer.findChild<PictureButton *>(QLatin1String(twin)), twin);
+}
+
+void tst_Form2::saveWritesTextAndOneCrLf_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("loaded");
+    QTest::addColumn<QByteArray>("saved");
+    QTest::newRow("two lines") << QByteArray("a\r\nb\r\n") << "a\r\nb\r\n"
+                               << QByteArray("a\r\nb\r\n\r\n");
+    QTest::newRow("lone LF stays in the line") << QByteArray("a\nb") << "a\nb\r\n"
+                                               << QByteArray("a\nb\r\n\r\n");
+    QTest::newRow("lone CR ends a line") << QByteArray("a\rb") << "a\r\nb\r\n"
+                                         << QByteArray("a\r\nb\r\n\r\n");
+    QTest::newRow("empty") << QByteArray() << "" << QByteArray("\r\n");
+}
+
+void tst_Form2::saveWritesTextAndOneCrLf()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, loaded);
+    QFETCH(QByteArray, saved);
+    MessagesFixture f;
+    f.dir.write(QStringLiteral("m.msg"), file);
+    Form2 *viewer = f.open(QStringLiteral("m.msg"));
+    QVERIFY(viewer);
+    QCOMPARE(viewer->Text1->messageText(), loaded);
+    QCOMPARE(f.state.referenceText, loaded);
+    click(viewer->sav);
+    QCOMPARE(f.dir.read(QStringLiteral("m.msg")), saved);
+
+    viewer->Text1->setPlainText(QStringLiteral("abc"));
+    click(viewer->sav);
+    QCOMPARE(f.dir.read(QStringLiteral("m.msg")), QByteArray("abc\r\n"));
+    QCOMPARE(f.state.referenceText, QStringLiteral("abc"));
+    QVERIFY(f.dialogs().calls().isEmpty());
+}
+
+void tst_Form2::everyCp1252ByteSurvivesOpenAndSave()
+{
+    MessagesFixture f;
+    QByteArray bytes;
+    for (int b = 0; b < 256; ++b)
+        if (b != '\r' && b != '\n')
+            bytes.append(char(b));
+    bytes += "\r\n";
+    f.dir.write(QStringLiteral("all.msg"), bytes);
+    Form2 *viewer = f.open(QStringLiteral("all.msg"));
+    QVERIFY(viewer);
+    click(viewer->sav);
+    QCOMPARE(f.dir.read(QStringLiteral("all.msg")), bytes + "\r\n");
+}
+
+void tst_Form2::saveFailureKeepsReferenceText()
+{
+    MessagesFixture f;
+    f.dir.write(QStringLiteral("m.msg"), "old\r\n");
+    Form2 *viewer = f.open(QStringLiteral("m.msg"));
+    QVERIFY(viewer);
+    viewer->Text1->setPlainText(QStringLiteral("new"));
+    SafeFile::setInjectedWriteFailure(EIO);
+    click(viewer->sav);
+    SafeFile::setInjectedWriteFailure(0);
+    QCOMPARE(f.dialogs().last()->text, QStringLiteral("Error, please open message again"));
+    QCOMPARE(f.dialogs().last()->title, QStringLiteral("Error"));
+    QCOMPARE(f.dialogs().last()->icon, Dialogs::Icon::Exclamation);
+    QCOMPARE(f.state.referenceText, QStringLiteral("old\r\n"));
+    QCOMPARE(f.dir.read(QStringLiteral("m.msg")), QByteArray("old\r\n"));
+    QCOMPARE(f.state.form2IfLoaded(), viewer);
+}
+
+void tst_Form2::unstorableCharacterIsNamedAndNothingWritten()
+{
+    MessagesFixture f;
+    f.dir.write(QStringLiteral("m.msg"), "old\r\n");
+    Form2 *viewer = f.open(QStringLiteral("m.msg"));
+    QVERIFY(viewer);
+    const QString text = QStringLiteral("smile \u263a");
+    viewer->Text1->setPlainText(text);
+
+    click(viewer->sav);
+    QVERIFY(f.dialogs().last()->text.contains(QStringLiteral("\u263a")));
+    f.dialogs().queueInput(QStringLiteral("copy"));
+    click(viewer->saveas);
+    QVERIFY(f.dialogs().last()->text.contains(QStringLiteral("\u263a")));
+    f.dialogs().queueAnswer(Dialogs::Answer::Yes);
+    click(viewer->exity);
+    QVERIFY(f.dialogs().last()->text.contains(QStringLiteral("\u263a")));
+
+    QCOMPARE(f.dir.read(QStringLiteral("m.msg")), QByteArray("old\r\n"));
+    QVERIFY(!f.dir.exists(QStringLiteral("copy.msg")));
+    QCOMPARE(f.state.form2IfLoaded(), viewer);
+    QCOMPARE(viewer->Text1->messageText(), text);
+    QCOMPARE(f.state.referenceText, QStringLiteral("old\r\n"));
+}
+
+void tst_Form2::saveAsCompletesNameBySlot_data()
+{
+    QTest::addColumn<QString>("slot");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("note on 3") << "3"
+                               << "note"
+                               << "note.ms3";
+    QTest::newRow("typed extension stays") << "3"
+                                           << "note.ms3"
+                                           << "note.ms3.ms3";
+    QTest::newRow("default user") << "d"
+                                  << "note"
+                                  << "note.msg";
+}
+
+void tst_Form2::saveAsCompletesNameBySlot()
+{
+    QFETCH(QString, slot);
+    QFETCH(QString, answer);
+    QFETCH(QString, written);
+    MessagesFixture f;
+    f.state.SlotCode = slot;
+    const QString opened = QStringLiteral("orig.")
+        + (slot == QLatin1String("d") ? QStringLiteral("msg") : QStringLiteral("ms") + slot);
+    f.dir.write(opened, "first\r\n");
+    f.dir.write(written, "to be replaced\r\n");
+    FileList &counting = *f.state.form3().File1;
+    counting.setPath(f.dir.path());
+    counting.setPattern(QLatin1Char('*') + written.mid(written.lastIndexOf(u'.')));
+    QCOMPARE(counting.count(), 2);
+    f.dir.write(QStringLiteral("unlisted") + written.mid(written.lastIndexOf(u'.')), "x");
+    Form2 *viewer = f.open(opened);
+    QVERIFY(viewer);
+    viewer->Text1->setPlainText(QStringLiteral("edited"));
+    f.dialogs().queueInput(answer);
+    click(viewer->saveas);
+
+    QCOMPARE(f.dialogs().calls().size(), 1);
+    QCOMPARE(f.dialogs().last()->text, QStringLiteral("Please enter new message name"));
+    QCOMPARE(f.dialogs().last()->title, QStringLiteral("Enter New Message Name"));
+    QCOMPARE(f.dir.read(written), QByteArray("edited\r\n"));
+    QCOMPARE(viewer->filn->text(), opened);
+    QCOMPARE(f.state.referenceText, QStringLiteral("edited"));
+    // The counting lists were re-read.
+    QCOMPARE(counting.count(), 3);
+
+    // Save still writes the file that was opened; Exit then closes without a prompt.
+    viewer->Text1->setPlainText(QStringLiteral("second"));
+    click(viewer->sav);
+    QCOMPARE(f.dir.read(opened), QByteArray("second\r\n"));
+    QCOMPARE(f.dir.read(written), QByteArray("edited\r\n"));
+    click(viewer->exity);
+    QCOMPARE(f.dialogs().calls().size(), 1);
+    QCOMPARE(f.state.form2IfLoaded(), nullptr);
+
+    // Empty answer: nothing written, nothing said.
+    viewer = f.open(opened);
+    f.dialogs().clear();
+    f.dialogs().queueInput(QString());
+    click(viewer->saveas);
+    QCOMPARE(f.dialogs().calls().size(), 1);
+}
+
+void tst_Form2::saveAsRefusesUnsafeNames_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("parent") << "../out";
+    QTest::newRow("sub-folder") << "History/x";
+    QTest::newRow("dot") << ".";
+    QTest::newRow("dot dot") << "..";
+}
+
+void tst_Form2::saveAsRefusesUnsafeNames()
+{
+    QFETCH(QString, answer);
+    MessagesFixture f;
+    f.dir.write(QStringLiteral("m.msg"), "x\r\n");
+    Form2 *viewer = f.open(QStringLiteral("m.msg"));
+    QVERIFY(viewer);
+    const QStringList before = QDir(f.dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
+    f.dialogs().queueInput(answer);
+    click(viewer->saveas);
+    QCOMPARE(f.dialogs().last()->text, QStringLiteral("Invalid message name"));
+    QCOMPARE(f.dialogs().last()->title, QStringLiteral("Cannot Save"));
+    QCOMPARE(QDir(f.dir.path()).entryList(QDir::AllEntries | QDir::Hidden), before);
+    QVERIFY(QDir(f.dir.file(QStringLiteral("History"))).isEmpty());
+    QVERIFY(!QFileInfo::exists(f.dir.file(QStringLiteral("../out.msg"))));
+    QCOMPARE(f.state.form2IfLoaded(), viewer);
+}
+
+void tst_Form2::exitPromptsOnlyForRealEdits()
+{
+    MessagesFixture f;
+    f.dir.write(QStringLiteral("m.msg"), "text\r\n");
+    Form2 *viewer = f.open(QStringLiteral("m.msg"));
+    QVERIFY(viewer);
+    click(viewer->exity);
+    QVERIFY(f.dialogs().calls().isEmpty());
+    QCOMPARE(f.state.form2IfLoaded(), nullptr);
+
+    // Typing a character and deleting it again is no edit.
+    viewer = f.open(QStringLiteral("m.msg"));
+    QVERIFY(viewer);
+    viewer->Text1->moveCursor(QTextCursor::End);
+    QTest::keyClick(viewer->Text1, Qt::Key_Z);
+    QVERIFY(viewer->Text1->messageText() != f.state.referenceText);
+    QTest::keyClick(viewer->Text1, Qt::Key_Backspace);
+    click(viewer->exity);
+    QVERIFY(f.dialogs().calls().isEmpty());
+    QCOMPARE(f.state.form2IfLoaded(), nullptr);
+    QCOMPARE(f.dir.read(QStringLiteral("m.msg")), QByteArray("text\r\n"));
+}
+
+void tst_Form2::exitWithEditsAnsweredYesOrNo_data()
+{
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("yes") << true;
+    QTest::newRow("no") << false;
+}
+
+void tst_Form2::exitWithEditsAnsweredYesOrNo()
+{
+    QFETCH(bool, yes);
+    MessagesFixture f;
+    f.dir.write(QStringLiteral("m.msg"), "text\r\n");
+    Form2 *viewer = f.open(QStringLiteral("m.msg"));
+    QVERIFY(viewer);
+    viewer->Text1->setPlainText(QStringLiteral("changed"));
+    f.dialogs().queueAnswer(yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
+    click(viewer->exity);
+    QCOMPARE(f.dialogs().calls().size(), 1);
+    QCOMPARE(f.dialogs().last()->text, QStringLiteral("Save changes to 'm.msg'"));
+    QCOMPARE(f.dialogs().last()->title, QStringLiteral("Save Changes?"));
+    QCOMPARE(f.dialogs().last()->icon, Dialogs::Icon::Question);
+    QCOMPARE(f.dialogs().last()->buttons, Dialogs::Buttons::YesNo);
+    QCOMPARE(f.dir.read(QStringLiteral("m.msg")),
+             yes ? QByteArray("changed\r\n") : QByteArray("text\r\n"));
+    QVERIFY(viewer->history->isHidden() && viewer->inbox->isHidden());
+    QCOMPARE(f.state.form2IfLoaded(), nullptr);
+}
+
+void tst_Form2::exitYesThatCannotWriteKeepsWindow()
+{
+    MessagesFixture f;
+    f.dir.write(QStringLiteral("m.msg"), "text\r\n");
+    Form2 *viewer = f.open(QStringLiteral("m.msg"));
+    QVERIFY(viewer);
+    viewer->Text1->setPlainText(QStringLiteral("changed"));
+    f.dialogs().queueAnswer(Dialogs::Answer::Yes);
+    SafeFile::setInjectedWriteFailure(ENOSPC);
+    click(viewer->exity);
+    SafeFile::setInjectedWriteFailure(0);
+    QCOMPARE(f.dialogs().last()->text, QStringLiteral("Error, please open message again"));
+    QCOMPARE(f.state.form2IfLoaded(), viewer);
+    QVERIFY(viewer->history->isVisible());
+    QCOMPARE(f.dir.read(QStringLiteral("m.msg")), QByteArray("text\r\n"));
+}
+
+void tst_Form2::deleteAnsweredNoOrYes()
+{
+    MessagesFixture f;
+    f.dir.write(QStringLiteral("m.msg"), "text\r\n");
+    f.main.autret->setText(QStringLiteral("X"));
+    f.state.form3().File1->setPath(f.dir.path());
+    Form2 *viewer = f.open(QStringLiteral("m.msg"));
+    QVERIFY(viewer);
+    QCOMPARE(f.state.form3().File1->count(), 1);
+    click(viewer->del);
+    QCOMPARE(f.dialogs().last()->text,
+             QStringLiteral("Are you sure you want to delete this message?"));
+    QCOMPARE(f.dialogs().last()->title, QStringLiteral("Delete Message?"));
+    QCOMPARE(f.dialogs().last()->icon, Dialogs::Icon::Question);
+    QVERIFY(f.dir.exists(QStringLiteral("m.msg")));
+    QCOMPARE(f.state.form2IfLoaded(), viewer);
+
+    f.dialogs().queueAnswer(Dialogs::Answer::Yes);
+    click(viewer->del);
+    QVERIFY(!f.dir.exists(QStringLiteral("m.msg")));
+    QCOMPARE(f.state.form2IfLoaded(), nullptr);
+    QCOMPARE(f.state.form3().File1->count(), 0);
+    QCOMPARE(f.state.form4().File1->count(), 0);
+}
+
+void tst_Form2::moveToHistoryAddsCrLfAndReplaces()
+{
+    MessagesFixture f;
+    f.dir.write(QStringLiteral("m.msg"), "a\r\n");
+    f.dir.write(f.historyFile(QStringLiteral("m.msg")), "older\r\n");
+    Form2 *viewer = f.open(QStringLiteral("m.msg"));
+    QVERIFY(viewer);
+    viewer->Text1->setPlainText(QStringLiteral("unsaved edit is not moved"));
+    click(viewer->history);
+    QCOMPARE(f.dialogs().last()->text,
+             QStringLiteral("Are you sure you want to move this message to the history?"));
+    QCOMPARE(f.dialogs().last()->title, QStringLiteral("Move to History?"));
+    QVERIFY(f.dir.exists(QStringLiteral("m.msg")));
+
+    f.dialogs().queueAnswer(Dialogs::Answer::Yes);
+    click(viewer->history);
+    QVERIFY(!f.dir.exists(QStringLiteral("m.msg")));
+    QCOMPARE(f.dir.read(f.historyFile(QStringLiteral("m.msg"))), QByteArray("a\r\n\r\n"));
+    QCOMPARE(f.state.form2IfLoaded(), nullptr);
+}
+
+void tst_Form2::moveToHistoryWithoutHistoryFolder()
+{
+    MessagesFixture f;
+    f.dir.write(QStringLiteral("m.msg"), "a\r\n");
+    Form2 *viewer = f.open(QStringLiteral("m.msg"));
+    QVERIFY(viewer);
+    QVERIFY(QDir(f.dir.file(QStringLiteral("History"))).removeRecursively());
+    f.dialogs().queueAnswer(Dialogs::Answer::Yes);
+    click(viewer->history);
+    QCOMPARE(f.dialogs().last()->text,
+             QStringLiteral("Cannot find history folder, make sure ") + f.state.historyFolder()
+                 + QStringLiteral(" exists."));
+    QCOMPARE(f.dialogs().last()->title, Dialogs::applicationTitle());
+    QCOMPARE(f.dialogs().last()->icon, Dialogs::Icon::None);
+    QCOMPARE(f.dir.read(QStringLiteral("m.msg")), QByteArray("a\r\n"));
+    QCOMPARE(f.state.form2IfLoaded(), viewer);
+}
+
+void tst_Form2::moveOfVanishedFileIsReported()
+{
+    MessagesFixture f;
+    f.dir.write(QStringLiteral("m.msg"), "a\r\n");
+    Form2 *viewer = f.open(QStringLiteral("m.msg"));
+    QVERIFY(viewer);
+    QFile::remove(f.dir.file(QStringLiteral("m.msg")));
+    f.dialogs().queueAnswer(Dialogs::Answer::Yes);
+    click(viewer->history);
+    QVERIFY2(f.dialogs().last()->text.contains(QStringLiteral("m.msg")),
+             qPrintable(f.dialogs().last()->text));
+    QCOMPARE(f.dialogs().last()->icon, Dialogs::Icon::Exclamation);
+    QCOMPARE(f.state.form2IfLoaded(), viewer);
+    QVERIFY(!f.dir.exists(f.historyFile(QStringLiteral("m.msg"))));
+
+    // The text is still there to be saved under another name.
+    f.dialogs().queueInput(QStringLiteral("rescued"));
+    click(viewer->saveas);
+    QCOMPARE(f.dir.read(QStringLiteral("rescued.msg")), QByteArray("a\r\n\r\n"));
+}
+
+void tst_Form2::moveToInboxReplacesExisting()
+{
+    MessagesFixture f;
+    f.dir.write(f.historyFile(QStringLiteral("m.msg")), "from history\r\n");
+    f.dir.write(QStringLiteral("m.msg"), "in the inbox\r\n");
+    Form2 *viewer = f.open(QStringLiteral("m.msg"), true);
+    QVERIFY(viewer);
+    QVERIFY(viewer->inbox->isVisible());
+    click(viewer->inbox);
+    QVERIFY(f.dialogs().calls().isEmpty());
+    QCOMPARE(f.dir.read(QStringLiteral("m.msg")), QByteArray("from history\r\n\r\n"));
+    QVERIFY(!f.dir.exists(f.historyFile(QStringLiteral("m.msg"))));
+    QCOMPARE(f.state.form2IfLoaded(), nullptr);
+}
+
+void tst_Form2::oneMoveButtonAcrossTwoOpens()
+{
+    MessagesFixture f;
+    f.dir.write(QStringLiteral("in.msg"), "1\r\n");
+    f.dir.write(f.historyFile(QStringLiteral("old.msg")), "2\r\n");
+    Form2 *first = f.open(QStringLiteral("in.msg"));
+    QVERIFY(first);
+    QVERIFY(first->history->isVisible() && first->inbox->isHidden());
+    QCOMPARE(first->pat->text(), f.state.dataFolder());
+
+    // A second Open while the viewer is shown replaces its content in place.
+    Form2 *second = f.open(QStringLiteral("old.msg"), true);
+    QCOMPARE(second, first);
+    QVERIFY(second->inbox->isVisible() && second->history->isHidden());
+    QCOMPARE(second->filn->text(), QStringLiteral("old.msg"));
+    QCOMPARE(second->pat->text(), f.state.historyFolder());
+    QCOMPARE(second->Text1->messageText(), QStringLiteral("2\r\n"));
+    QCOMPARE(f.state.referenceText, QStringLiteral("2\r\n"));
+
+    QVERIFY(f.open(QStringLiteral("in.msg")) == first);
+    QVERIFY(first->history->isVisible() && first->inbox->isHidden());
+}
+
+QTEST_MAIN(tst_Form2)
+#include "tst_Form2.moc"

@@ -1,0 +1,504 @@
+#include "MessagesFixture.h"
+#include "app/Form3.h"
+#include "messages/MessageTextEdit.h"
+#include "platform/fs/FileList.h"
+#include "platform/fs/SafeFile.h"
+#include "store/Store.h"
+
+#include <QApplication>
+#include <QLineEdit>
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace {
+
+QStringList names(const Form4 &browser)
+{
+    QStringList shown;
+    for (int row = 0; row < browser.File1->count(); ++row)
+        shown.append(browser.File1->item(row)->text());
+    return shown;
+}
+
+bool inboxViewShown(const Form4 &b)
+{
+    return !b.inbred->isHidden() && b.inblur->isHidden() && !b.hisblur->isHidden()
+        && b.hisred->isHidden() && !b.history->isHidden() && b.inbox->isHidden();
+}
+
+bool historyViewShown(const Form4 &b)
+{
+    return b.inbred->isHidden() && !b.inblur->isHidden() && b.hisblur->isHidden()
+        && !b.hisred->isHidden() && b.history->isHidden() && !b.inbox->isHidden();
+}
+
+} // namespace
+
+class tst_Form4 : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void designState();
+    void loadWithoutHistoryFolderSaysSoAndGoesOn();
+    void slotPatternInBothViews_data();
+    void slotPatternInBothViews();
+    void unlistableFoldersAreReportedAndWindowShown();
+    void tabsSwitchViewAndFolder();
+    void nothingSelectedDoesNothing();
+    void openFillsViewerAndRestoresCursor();
+    void unreadableEntryIsReportedAndNothingLost_data();
+    void unreadableEntryIsReportedAndNothingLost();
+    void renameCompletesNameInSameFolder();
+    void renameCancelledChangesNothing();
+    void renameOntoItselfKeepsMessage_data();
+    void renameOntoItselfKeepsMessage();
+    void renameRefusesUnsafeAndUnwritableNames_data();
+    void renameRefusesUnsafeAndUnwritableNames();
+    void deleteAsksByNameAndLeavesCountersAlone();
+    void moveToHistoryReplacesAndRefreshesCounters();
+    void moveToHistoryWithoutHistoryFolder();
+    void moveToInboxReplacesAndRefreshesCounters();
+    void exitUnloads();
+};
+
+void tst_Form4::designState()
+{
+    MessagesFixture f;
+    Form4 &browser = f.state.form4();
+    QCOMPARE(browser.windowTitle(), QStringLiteral("History"));
+    QVERIFY(browser.windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(browser.size(), QSize(304, 267));
+    QCOMPARE(browser.File1->geometry(), QRect(8, 8, 289, 188));
+    QCOMPARE(browser.File1->path(), f.state.historyFolder());
+    QCOMPARE(browser.File1->pattern(), QStringLiteral("*.msg"));
+    QVERIFY(historyViewShown(browser));
+    QCOMPARE(browser.inbred->text(), QStringLiteral("Inbox"));
+    QCOMPARE(browser.hisblur->text(), QStringLiteral("History"));
+    QCOMPARE(browser.history->geometry(), browser.inbox->geometry());
+    const QList<QPair<PictureButton *, PictureButton *>> pairs
+        = { { browser.exity, browser.exitp },  { browser.history, browser.historyp },
+            { browser.inbox, browser.inboxp }, { browser.rename, browser.renamep },
+            { browser.dely, browser.delp },    { browser.openy, browser.openp } };
+    for (const auto &[button, twin] : pairs) {
+        QCOMPARE(button->twin(), twin);
+        QVERIFY(twin->isHidden());
+        QCOMPARE(twin->geometry(), button->geometry());
+        QVERIFY(!button->toolTip().isEmpty());
+    }
+    QCOMPARE(browser.openp->objectName(), QStringLiteral("openp"));
+    QCOMPARE(browser.delp->objectName(), QStringLiteral("delp"));
+    MessagesFixture::settle();
+    QVERIFY(f.dialogs().calls().isEmpty());
+}
+
+void tst_Form4::loadWithoutHistoryFolderSaysSoAndGoesOn()
+{
+    MessagesFixture f;
+    QVERIFY(QDir(f.dir.file(QStringLiteral("History"))).removeRecursively());
+    f.dir.write(QStringLiteral("a.msg"), "x");
+    Form4 &browser = f.state.form4();
+    f.settle();
+    QCOMPARE(f.dialogs().calls().size(), 1);
+    QCOMPARE(f.dialogs().last()->text,
+             QStringLiteral("Cannot find history folder, make sure ") + f.state.historyFolder()
+                 + QStringLiteral(" exists."));
+    QCOMPARE(f.dialogs().last()->title, Dialogs::applicationTitle());
+    QCOMPARE(f.dialogs().last()->icon, Dialogs::Icon::None);
+    browser.OpenInbox();
+    QCOMPARE(names(browser), QStringList { QStringLiteral("a.msg") });
+}
+
+void tst_Form4::slotPatternInBothViews_data()
+{
+    QTest::addColumn<QString>("slot");
+    QTest::addColumn<QStringList>("inbox");
+    QTest::addColumn<QStringList>("history");
+    QTest::newRow("default") << "d" << QStringList { "a.msg", "B.MSG" } << QStringList { "h.msg" };
+    QTest::newRow("User 2") << "2" << QStringList { "b.ms2", "c.MS2" } << QStringList { "h.ms2" };
+    QTest::newRow("User 5") << "5" << QStringList { "e.ms5" } << QStringList {};
+}
+
+void tst_Form4::slotPatternInBothViews()
+{
+    QFETCH(QString, slot);
+    QFETCH(QStringList, inbox);
+    QFETCH(QStringList, history);
+    MessagesFixture f;
+    for (const char *name : { "a.msg", "B.MSG", "b.ms2", "c.MS2", "e.ms5", "x.txt", "msg" })
+        f.dir.write(QLatin1String(name), "x");
+    for (const char *name : { "h.msg", "h.ms2", "h.ms3" })
+        f.dir.write(f.historyFile(QLatin1String(name)), "x");
+    f.state.SlotCode = slot;
+    Form4 &browser = f.state.form4();
+    browser.OpenInbox();
+    QVERIFY(browser.isVisible());
+    QVERIFY(inboxViewShown(browser));
+    QCOMPARE(browser.File1->path(), f.state.dataFolder());
+    QCOMPARE(names(browser), inbox);
+    browser.OpenHistory();
+    QVERIFY(historyViewShown(browser));
+    QCOMPARE(browser.File1->path(), f.state.historyFolder());
+    QCOMPARE(names(browser), history);
+    QCOMPARE(browser.windowTitle(), QStringLiteral("History"));
+}
+
+void tst_Form4::unlistableFoldersAreReportedAndWindowShown()
+{
+    TestPlatform platform;
+    TempFolder dir;
+    AppState state(dir.file(QStringLiteral("gone")), platform.platform());
+    Form1 main(state);
+    for (QTimer *timer : { main.Timer1, main.Timer2, main.Timer3, main.Timer4 })
+        timer->stop();
+    Form4 &browser = state.form4();
+    MessagesFixture::settle();
+    platform.dialogs.clear();
+
+    browser.OpenInbox();
+    QCOMPARE(platform.dialogs.calls().size(), 1);
+    QCOMPARE(platform.dialogs.last()->text, QStringLiteral("Could not find inbox"));
+    QCOMPARE(platform.dialogs.last()->title, QStringLiteral("Inbox Missing"));
+    QCOMPARE(platform.dialogs.last()->icon, Dialogs::Icon::Exclamation);
+    QVERIFY(browser.isVisible());
+    QVERIFY(inboxViewShown(browser));
+
+    browser.OpenHistory();
+    QCOMPARE(platform.dialogs.last()->text, QStringLiteral("Could not find history"));
+    QCOMPARE(platform.dialogs.last()->title, QStringLiteral("History Missing"));
+    QVERIFY(browser.isVisible());
+
+    click(browser.inblur);
+    QCOMPARE(platform.dialogs.last()->text, QStringLiteral("Could not find inbox"));
+    QVERIFY(inboxViewShown(browser));
+    click(browser.hisblur);
+    QCOMPARE(platform.dialogs.last()->text, QStringLiteral("Could not find history folder"));
+    QCOMPARE(platform.dialogs.last()->title, QStringLiteral("History Missing"));
+    QVERIFY(historyViewShown(browser));
+}
+
+void tst_Form4::tabsSwitchViewAndFolder()
+{
+    MessagesFixture f;
+    f.state.SlotCode = QStringLiteral("3");
+    f.dir.write(QStringLiteral("in.ms3"), "x");
+    f.dir.write(f.historyFile(QStringLiteral("old.ms3")), "x");
+    Form4 &browser = f.state.form4();
+    browser.OpenInbox();
+    QCOMPARE(names(browser), QStringList { QStringLiteral("in.ms3") });
+
+    // The pictures change on the press; the tab pressed stays under the pointer until the
+    // release, which switches the folder.
+    browser.hisblur->pressDown();
+    QVERIFY(!browser.hisred->isHidden() && browser.inbred->isHidden());
+    QVERIFY(browser.history->isHidden() && !browser.inbox->isHidden());
+    browser.hisblur->releaseUp();
+    QVERIFY(historyViewShown(browser));
+    QCOMPARE(names(browser), QStringList { QStringLiteral("old.ms3") });
+    QCOMPARE(browser.File1->pattern(), QStringLiteral("*.ms3"));
+
+    click(browser.inblur);
+    QVERIFY(inboxViewShown(browser));
+    QCOMPARE(browser.File1->path(), f.state.dataFolder());
+    QCOMPARE(names(browser), QStringList { QStringLiteral("in.ms3") });
+    QVERIFY(f.dialogs().calls().isEmpty());
+}
+
+void tst_Form4::nothingSelectedDoesNothing()
+{
+    MessagesFixture f;
+    f.dir.write(QStringLiteral("a.msg"), "a\r\n");
+    f.dir.write(f.historyFile(QStringLiteral("h.msg")), "h\r\n");
+    f.dialogs().queueInput(QStringLiteral("renamed"));
+    f.dialogs().queueAnswer(Dialogs::Answer::Yes);
+    Form4 &browser = f.state.form4();
+    browser.OpenInbox();
+    QCOMPARE(browser.File1->fileName(), QString());
+    for (PictureButton *button : { browser.openy, browser.rename, browser.dely, browser.history })
+        click(button);
+    browser.OpenHistory();
+    for (PictureButton *button : { browser.openy, browser.rename, browser.dely, browser.inbox })
+        click(button);
+    f.settle();
+    QVERIFY(f.dialogs().calls().isEmpty());
+    QCOMPARE(f.state.form2IfLoaded(), nullptr);
+    QCOMPARE(f.dir.read(QStringLiteral("a.msg")), QByteArray("a\r\n"));
+    QCOMPARE(f.dir.read(f.historyFile(QStringLiteral("h.msg"))), QByteArray("h\r\n"));
+    QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files).size(), 1);
+}
+
+void tst_Form4::openFillsViewerAndRestoresCursor()
+{
+    MessagesFixture f;
+    f.dir.write(QStringLiteral("hello.msg"), "Hi\r\nthere");
+    Form2 *viewer = f.open(QStringLiteral("hello.msg"));
+    QVERIFY(viewer);
+    QVERIFY(viewer->isVisible());
+    QCOMPARE(viewer->Text1->messageText(), QStringLiteral("Hi\r\nthere\r\n"));
+    QCOMPARE(viewer->filn->text(), QStringLiteral("hello.msg"));
+    QCOMPARE(viewer->pat->text(), f.state.dataFolder());
+    QCOMPARE(f.state.referenceText, QStringLiteral("Hi\r\nthere\r\n"));
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    QVERIFY(f.dialogs().calls().isEmpty());
+}
+
+void tst_Form4::unreadableEntryIsReportedAndNothingLost_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("problem");
+    for (const char *action : { "openy", "rename", "history", "inbox" })
+        for (const char *problem : { "vanished", "link", "too large" })
+            QTest::addRow("%s %s", action, problem)
+                << QString::fromLatin1(action) << QString::fromLatin1(problem);
+}
+
+void tst_Form4::unreadableEntryIsReportedAndNothingLost()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, problem);
+    MessagesFixture f;
+    const bool fromHistory = action == QLatin1String("inbox");
+    const QString entry = fromHistory ? f.historyFile(QStringLiteral("m.msg")) : "m.msg";
+    f.dir.write(entry, "text\r\n");
+    f.dir.write(QStringLiteral("target.txt"), "elsewhere\r\n");
+    Form4 &browser = f.state.form4();
+    if (fromHistory)
+        browser.OpenHistory();
+    else
+        browser.OpenInbox();
+    QVERIFY(browser.File1->selectName(QStringLiteral("m.msg")));
+
+    // Someone changes the folder after the list was read.
+    QVERIFY(QFile::remove(f.dir.file(entry)));
+    if (problem == QLatin1String("link")) {
+        QVERIFY(QFile::link(f.dir.file(QStringLiteral("target.txt")), f.dir.file(entry)));
+    } else if (problem == QLatin1String("too large")) {
+        QFile big(f.dir.file(entry));
+        QVERIFY(big.open(QIODevice::WriteOnly));
+        QVERIFY(big.resize(Store::MaxMessageBytes + 1));
+    }
+    f.dialogs().queueInput(QStringLiteral("renamed"));
+    click(browser.findChild<PictureButton *>(action));
+
+    QCOMPARE(f.dialogs().calls().size(), 1);
+    QCOMPARE(f.dialogs().last()->icon, Dialogs::Icon::Exclamation);
+    QVERIFY2(f.dialogs().last()->text.contains(QStringLiteral("m.msg")),
+             qPrintable(f.dialogs().last()->text));
+    QCOMPARE(f.state.form2IfLoaded(), nullptr);
+    QCOMPARE(f.dir.read(QStringLiteral("target.txt")), QByteArray("elsewhere\r\n"));
+    QVERIFY(!f.dir.exists(QStringLiteral("renamed.msg")));
+    QVERIFY(!f.dir.exists(fromHistory ? QStringLiteral("m.msg")
+                                      : f.historyFile(QStringLiteral("m.msg"))));
+    if (problem == QLatin1String("vanished"))
+        QCOMPARE(browser.File1->count(), 0);
+    else
+        QVERIFY(f.dir.exists(entry));
+}
+
+void tst_Form4::renameCompletesNameInSameFolder()
+{
+    MessagesFixture f;
+    f.state.SlotCode = QStringLiteral("5");
+    f.dir.write(QStringLiteral("old.ms5"), "x\r\n");
+    f.dir.write(QStringLiteral("memo.ms5"), "replaced without asking\r\n");
+    f.dir.write(f.historyFile(QStringLiteral("past.ms5")), "p\r\n");
+    Form4 &browser = f.state.form4();
+    browser.OpenInbox();
+    QVERIFY(browser.File1->selectName(QStringLiteral("old.ms5")));
+    f.dialogs().queueInput(QStringLiteral("memo"));
+    click(browser.rename);
+    QCOMPARE(f.dialogs().calls().size(), 1);
+    QCOMPARE(f.dialogs().last()->text, QStringLiteral("Please enter new message name."));
+    QCOMPARE(f.dialogs().last()->title, QStringLiteral("Rename Message"));
+    QVERIFY(!f.dir.exists(QStringLiteral("old.ms5")));
+    QCOMPARE(f.dir.read(QStringLiteral("memo.ms5")), QByteArray("x\r\n\r\n"));
+    QCOMPARE(names(browser), QStringList { QStringLiteral("memo.ms5") });
+
+    browser.OpenHistory();
+    QVERIFY(browser.File1->selectName(QStringLiteral("past.ms5")));
+    f.dialogs().queueInput(QStringLiteral("kept"));
+    click(browser.rename);
+    QCOMPARE(f.dir.read(f.historyFile(QStringLiteral("kept.ms5"))), QByteArray("p\r\n\r\n"));
+    QVERIFY(!f.dir.exists(QStringLiteral("kept.ms5")));
+    QCOMPARE(names(browser), QStringList { QStringLiteral("kept.ms5") });
+}
+
+void tst_Form4::renameCancelledChangesNothing()
+{
+    MessagesFixture f;
+    f.dir.write(QStringLiteral("a.msg"), "a\r\n");
+    Form4 &browser = f.state.form4();
+    browser.OpenInbox();
+    QVERIFY(browser.File1->selectName(QStringLiteral("a.msg")));
+    click(browser.rename);
+    QCOMPARE(f.dialogs().calls().size(), 1);
+    QCOMPARE(f.dir.read(QStringLiteral("a.msg")), QByteArray("a\r\n"));
+    QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files).size(), 1);
+}
+
+void tst_Form4::renameOntoItselfKeepsMessage_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("secondSpelling");
+    QTest::newRow("same name") << "Memo" << false;
+    QTest::newRow("other case") << "memo" << false;
+    // A case-blind share maps another spelling onto the same file; a hard link does that here.
+    QTest::newRow("another name for the same file") << "alias" << true;
+}
+
+void tst_Form4::renameOntoItselfKeepsMessage()
+{
+    QFETCH(QString, answer);
+    QFETCH(bool, secondSpelling);
+    MessagesFixture f;
+    f.state.SlotCode = QStringLiteral("5");
+    f.dir.write(QStringLiteral("Memo.ms5"), "keep me\r\n");
+    if (secondSpelling)
+        QCOMPARE(::link(QFile::encodeName(f.dir.file(QStringLiteral("Memo.ms5"))).constData(),
+                        QFile::encodeName(f.dir.file(QStringLiteral("alias.ms5"))).constData()),
+                 0);
+    Form4 &browser = f.state.form4();
+    browser.OpenInbox();
+    QVERIFY(browser.File1->selectName(QStringLiteral("Memo.ms5")));
+    f.dialogs().queueInput(answer);
+    click(browser.rename);
+
+    QCOMPARE(f.dialogs().calls().size(), 1);
+    const QString renamed = answer + QStringLiteral(".ms5");
+    if (answer == QLatin1String("memo")) {
+        // A file system that tells case apart simply gets the new spelling.
+        QCOMPARE(f.dir.read(renamed), QByteArray("keep me\r\n\r\n"));
+        QCOMPARE(names(browser), QStringList { renamed });
+    } else {
+        QCOMPARE(f.dir.read(QStringLiteral("Memo.ms5")), QByteArray("keep me\r\n"));
+        QCOMPARE(f.dir.read(renamed), QByteArray("keep me\r\n"));
+    }
+}
+
+void tst_Form4::renameRefusesUnsafeAndUnwritableNames_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("diskFull");
+    QTest::newRow("parent") << "../out" << false;
+    QTest::newRow("sub-folder") << "History/x" << false;
+    QTest::newRow("dot") << "." << false;
+    QTest::newRow("dot dot") << ".." << false;
+    QTest::newRow("write fails") << "fine" << true;
+}
+
+void tst_Form4::renameRefusesUnsafeAndUnwritableNames()
+{
+    QFETCH(QString, answer);
+    QFETCH(bool, diskFull);
+    MessagesFixture f;
+    f.dir.write(QStringLiteral("a.msg"), "a\r\n");
+    Form4 &browser = f.state.form4();
+    browser.OpenInbox();
+    QVERIFY(browser.File1->selectName(QStringLiteral("a.msg")));
+    f.dialogs().queueInput(answer);
+    if (diskFull)
+        SafeFile::setInjectedWriteFailure(ENOSPC);
+    click(browser.rename);
+    SafeFile::setInjectedWriteFailure(0);
+    QCOMPARE(f.dialogs().last()->text, QStringLiteral("Invalid message name."));
+    QCOMPARE(f.dialogs().last()->title, QStringLiteral("Invalid"));
+    QCOMPARE(f.dialogs().last()->icon, Dialogs::Icon::Exclamation);
+    QCOMPARE(f.dir.read(QStringLiteral("a.msg")), QByteArray("a\r\n"));
+    QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList { QStringLiteral("a.msg") });
+    QVERIFY(QDir(f.dir.file(QStringLiteral("History"))).isEmpty());
+    QVERIFY(!QFileInfo::exists(f.dir.file(QStringLiteral("../out.msg"))));
+}
+
+void tst_Form4::deleteAsksByNameAndLeavesCountersAlone()
+{
+    MessagesFixture f;
+    f.dir.write(QStringLiteral("a.msg"), "a\r\n");
+    f.state.form3().File1->setPath(f.dir.path());
+    Form4 &browser = f.state.form4();
+    browser.OpenInbox();
+    QVERIFY(browser.File1->selectName(QStringLiteral("a.msg")));
+    click(browser.dely);
+    QCOMPARE(f.dialogs().last()->text, QStringLiteral("Are you sure you want to delete 'a.msg'?"));
+    QCOMPARE(f.dialogs().last()->title, QStringLiteral("Delete Message?"));
+    QCOMPARE(f.dialogs().last()->icon, Dialogs::Icon::Question);
+    QCOMPARE(f.dialogs().last()->buttons, Dialogs::Buttons::YesNo);
+    QVERIFY(f.dir.exists(QStringLiteral("a.msg")));
+
+    f.dialogs().queueAnswer(Dialogs::Answer::Yes);
+    click(browser.dely);
+    QVERIFY(!f.dir.exists(QStringLiteral("a.msg")));
+    QCOMPARE(browser.File1->count(), 0);
+    QCOMPARE(f.state.form3().File1->count(), 1);
+}
+
+void tst_Form4::moveToHistoryReplacesAndRefreshesCounters()
+{
+    MessagesFixture f;
+    f.dir.write(QStringLiteral("a.msg"), "new\r\n");
+    f.dir.write(f.historyFile(QStringLiteral("a.msg")), "old\r\n");
+    f.state.form3().File1->setPath(f.dir.path());
+    f.state.form3().File2->setPath(f.state.historyFolder());
+    f.dir.write(f.historyFile(QStringLiteral("b.msg")), "b\r\n");
+    Form4 &browser = f.state.form4();
+    browser.OpenInbox();
+    QVERIFY(browser.File1->selectName(QStringLiteral("a.msg")));
+    click(browser.history);
+    QVERIFY(f.dialogs().calls().isEmpty());
+    QCOMPARE(f.dir.read(f.historyFile(QStringLiteral("a.msg"))), QByteArray("new\r\n\r\n"));
+    QVERIFY(!f.dir.exists(QStringLiteral("a.msg")));
+    QCOMPARE(browser.File1->count(), 0);
+    QCOMPARE(f.state.form3().File1->count(), 0);
+    QCOMPARE(f.state.form3().File2->count(), 2);
+}
+
+void tst_Form4::moveToHistoryWithoutHistoryFolder()
+{
+    MessagesFixture f;
+    f.dir.write(QStringLiteral("a.msg"), "a\r\n");
+    Form4 &browser = f.state.form4();
+    browser.OpenInbox();
+    QVERIFY(QDir(f.dir.file(QStringLiteral("History"))).removeRecursively());
+    QVERIFY(browser.File1->selectName(QStringLiteral("a.msg")));
+    click(browser.history);
+    QCOMPARE(f.dialogs().last()->text,
+             QStringLiteral("Cannot find history folder, make sure ") + f.state.historyFolder()
+                 + QStringLiteral(" exists."));
+    QCOMPARE(f.dialogs().last()->icon, Dialogs::Icon::None);
+    QCOMPARE(f.dir.read(QStringLiteral("a.msg")), QByteArray("a\r\n"));
+}
+
+void tst_Form4::moveToInboxReplacesAndRefreshesCounters()
+{
+    MessagesFixture f;
+    f.dir.write(f.historyFile(QStringLiteral("a.msg")), "from history\r\n");
+    f.dir.write(QStringLiteral("a.msg"), "inbox copy\r\n");
+    f.state.form3().File1->setPath(f.dir.path());
+    f.state.form3().File2->setPath(f.state.historyFolder());
+    f.dir.write(QStringLiteral("c.msg"), "c\r\n");
+    Form4 &browser = f.state.form4();
+    browser.OpenHistory();
+    QVERIFY(browser.File1->selectName(QStringLiteral("a.msg")));
+    click(browser.inbox);
+    QVERIFY(f.dialogs().calls().isEmpty());
+    QCOMPARE(f.dir.read(QStringLiteral("a.msg")), QByteArray("from history\r\n\r\n"));
+    QCOMPARE(browser.File1->count(), 0);
+    QCOMPARE(f.state.form3().File1->count(), 2);
+    QCOMPARE(f.state.form3().File2->count(), 0);
+}
+
+void tst_Form4::exitUnloads()
+{
+    MessagesFixture f;
+    Form4 &browser = f.state.form4();
+    browser.OpenInbox();
+    click(browser.exity);
+    QCOMPARE(f.state.form4IfLoaded(), nullptr);
+    QVERIFY(browser.isHidden());
+    // The next touch starts from the design state.
+    QVERIFY(historyViewShown(f.state.form4()));
+}
+
+QTEST_MAIN(tst_Form4)
+#include "tst_Form4.moc"
