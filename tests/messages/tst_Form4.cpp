@@ -202,6 +202,15 @@ void tst_Form4::tabsSwitchViewAndFolder()
     QVERIFY(inboxViewShown(browser));
     QCOMPARE(browser.File1->path(), f.state.dataFolder());
     QCOMPARE(names(browser), QStringList { QStringLiteral("in.ms3") });
+
+    // Through the window, as a real click: the release must still reach the tab although the
+    // active tab now covers it.
+    QVERIFY(browser.windowHandle());
+    const QPoint onTab = browser.hisblur->geometry().center();
+    QTest::mousePress(browser.windowHandle(), Qt::LeftButton, {}, onTab);
+    QTest::mouseRelease(browser.windowHandle(), Qt::LeftButton, {}, onTab);
+    QVERIFY(historyViewShown(browser));
+    QCOMPARE(browser.File1->path(), f.state.historyFolder());
     QVERIFY(f.dialogs().calls().isEmpty());
 }
 
