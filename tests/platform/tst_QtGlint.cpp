@@ -1,0 +1,57 @@
+#include "platform/QtGlint.h"
+
+#include <QGuiApplication>
+#include <QSignalSpy>
+#include <QStyleHints>
+#include <QSystemTrayIcon>
+#include <QTest>
+
+class tst_QtGlint : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void imagenumberPicksFromTheList();
+    void oneGestureIsOneDblClick();
+};
+
+void tst_QtGlint::imagenumberPicksFromTheList()
+{
+    QtGlint glint;
+    QPixmap red(16, 16);
+    red.fill(Qt::red);
+    QPixmap blue(16, 16);
+    blue.fill(Qt::blue);
+    glint.setImagelist({ QIcon(red), QIcon(blue) });
+    glint.setTiptext("New Message!");
+    glint.setImagenumber(2);
+    auto *icon = glint.findChild<QSystemTrayIcon *>();
+    QVERIFY(icon);
+    QCOMPARE(icon->toolTip(), QString("New Message!"));
+    QCOMPARE(icon->icon().pixmap(16, 16).toImage().pixelColor(8, 8), QColor(Qt::blue));
+    glint.setImagenumber(3);
+    QVERIFY(glint.currentIcon().isNull());
+}
+
+void tst_QtGlint::oneGestureIsOneDblClick()
+{
+    QtGlint glint;
+    QSignalSpy dblClick(&glint, &Glint::DblClick);
+    // A host that reports clicks only.
+    glint.activated(QSystemTrayIcon::Trigger);
+    QCOMPARE(dblClick.count(), 1);
+    // A host that reports the click and then the double-click of the same gesture.
+    QTest::qWait(QGuiApplication::styleHints()->mouseDoubleClickInterval() + 50);
+    glint.activated(QSystemTrayIcon::Trigger);
+    glint.activated(QSystemTrayIcon::DoubleClick);
+    QCOMPARE(dblClick.count(), 2);
+    // A double-click report on its own counts.
+    QTest::qWait(QGuiApplication::styleHints()->mouseDoubleClickInterval() + 50);
+    glint.activated(QSystemTrayIcon::DoubleClick);
+    QCOMPARE(dblClick.count(), 3);
+    glint.activated(QSystemTrayIcon::Context);
+    QCOMPARE(dblClick.count(), 3);
+}
+
+QTEST_MAIN(tst_QtGlint)
+#include "tst_QtGlint.moc"

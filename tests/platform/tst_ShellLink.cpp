@@ -1,0 +1,134 @@
+#include "platform/ShellLink.h"
+#include "support/TempFolder.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <memory>
+
+class tst_ShellLink : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void execQuoting_data();
+    void execQuoting();
+    void writesAndReplacesTheAutostartEntry();
+    void entryIsValid_data();
+    void entryIsValid();
+    void fallsBackToHomeConfig();
+    void refusesNamesItCannotWrite();
+
+private:
+    QString entryPath() const { return m_dir->file("config/autostart/Notavo.desktop"); }
+
+    std::unique_ptr<TempFolder> m_dir;
+    QByteArray m_savedHome;
+};
+
+void tst_ShellLink::init()
+{
+    m_dir = std::make_unique<TempFolder>();
+    m_savedHome = qgetenv("HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->file("config")));
+}
+
+void tst_ShellLink::cleanup()
+{
+    qunsetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", m_savedHome);
+    m_dir.reset();
+}
+
+void tst_ShellLink::execQuoting_data()
+{
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QString>("quoted");
+    QTest::newRow("space") << "/my office/Notavo"
+                           << "\"/my office/Notavo\"";
+    QTest::newRow("percent") << "100%"
+                             << "\"100%%\"";
+    QTest::newRow("quote") << "a\"b"
+                           << "\"a\\\\\"b\"";
+    QTest::newRow("dollar and backtick") << "$x`"
+                                         << "\"\\\\$x\\\\`\"";
+    QTest::newRow("backslash") << "a\\b"
+                               << "\"a\\\\\\\\b\"";
+}
+
+void tst_ShellLink::execQuoting()
+{
+    QFETCH(QString, argument);
+    QFETCH(QString, quoted);
+    QCOMPARE(XdgShellLink::quoteExecArgument(argument), quoted);
+}
+
+void tst_ShellLink::writesAndReplacesTheAutostartEntry()
+{
+    XdgShellLink shellLink;
+    QVERIFY(shellLink.fCreateShellLink("StartUp", "Notavo", "/old place/Notavo", ""));
+    QVERIFY(shellLink.fCreateShellLink("StartUp", "Notavo", "/srv/office/Notavo", "-x \"a b\""));
+    QFile file(entryPath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(file.readAll()),
+             QString("[Desktop Entry]\n"
+                     "Type=Application\n"
+                     "Name=Notavo\n"
+                     "Comment=Office message pad: announces waiting messages\n"
+                     "Exec=\"/srv/office/Notavo\" \"-x\" \"a b\"\n"
+                     "Path=/srv/office\n"
+                     "Icon=notavo\n"
+                     "Terminal=false\n"
+                     "X-GNOME-Autostart-enabled=true\n"));
+    QCOMPARE(QDir(m_dir->file("config/autostart")).entryList(QDir::Files | QDir::Hidden),
+             QStringList("Notavo.desktop"));
+}
+
+void tst_ShellLink::entryIsValid_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::newRow("plain") << "/srv/office/Notavo";
+    QTest::newRow("reserved characters") << "/srv/it's \"our\" $office\\100%/Notavo`";
+    QTest::newRow("non-ASCII") << QString::fromUtf8("/srv/B\u00fcro/Notavo");
+}
+
+void tst_ShellLink::entryIsValid()
+{
+    QFETCH(QString, target);
+    const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
+    if (validator.isEmpty())
+        QSKIP("desktop-file-validate is not installed");
+    QVERIFY(XdgShellLink().fCreateShellLink("StartUp", "Notavo", target, ""));
+    QProcess process;
+    process.start(validator, { entryPath() });
+    QVERIFY(process.waitForFinished(30000));
+    const QByteArray output = process.readAllStandardOutput() + process.readAllStandardError();
+    QVERIFY2(process.exitCode() == 0 && output.trimmed().isEmpty(), output.constData());
+}
+
+void tst_ShellLink::fallsBackToHomeConfig()
+{
+    qputenv("HOME", QFile::encodeName(m_dir->file("home")));
+    for (const char *config : { "", "relative/config" }) {
+        qputenv("XDG_CONFIG_HOME", config);
+        QCOMPARE(XdgShellLink::autostartFolder(), m_dir->file("home/.config/autostart"));
+    }
+    QVERIFY(XdgShellLink().fCreateShellLink("StartUp", "Notavo", "/srv/Notavo", ""));
+    QVERIFY(m_dir->exists("home/.config/autostart/Notavo.desktop"));
+}
+
+void tst_ShellLink::refusesNamesItCannotWrite()
+{
+    XdgShellLink shellLink;
+    QVERIFY(!shellLink.fCreateShellLink("StartUp", "../Notavo", "/srv/Notavo", ""));
+    QVERIFY(!shellLink.fCreateShellLink("StartUp", "Notavo", "/srv/a\nb/Notavo", ""));
+    QVERIFY(!shellLink.fCreateShellLink("../..", "Notavo", "/srv/Notavo", ""));
+    QVERIFY(!m_dir->exists("config"));
+}
+
+QTEST_GUILESS_MAIN(tst_ShellLink)
+#include "tst_ShellLink.moc"
