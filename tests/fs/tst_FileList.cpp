@@ -13,7 +13,6 @@ class tst_FileList : public QObject
 
 private slots:
     void listsRegularMatchingFilesSorted();
-    void patternsMatchWithoutCase_data();
     void patternsMatchWithoutCase();
     void refreshSeesChangesAndSignalsThem();
     void unlistableFolderGivesNoNames();
@@ -43,35 +42,14 @@ void tst_FileList::listsRegularMatchingFilesSorted()
     QCOMPARE(list.names(), QStringList("d.ms1"));
 }
 
-void tst_FileList::patternsMatchWithoutCase_data()
-{
-    QTest::addColumn<QString>("pattern");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("matches");
-    QTest::newRow("extension") << "*.ms3"
-                               << "lunch.ms3" << true;
-    QTest::newRow("extension in capitals") << "*.ms3"
-                                           << "LUNCH.MS3" << true;
-    QTest::newRow("longer extension") << "*.ms3"
-                                      << "lunch.ms34" << false;
-    QTest::newRow("extension only in the middle") << "*.msg"
-                                                  << "a.msg.txt" << false;
-    QTest::newRow("question mark") << "a?.MSG"
-                                   << "ab.msg" << true;
-    QTest::newRow("question mark is one character") << "a?.msg"
-                                                    << "abc.msg" << false;
-    QTest::newRow("star") << "*"
-                          << "anything" << true;
-}
-
 void tst_FileList::patternsMatchWithoutCase()
 {
-    QFETCH(QString, pattern);
-    QFETCH(QString, name);
-    QFETCH(bool, matches);
     FileList list;
-    list.setPattern(pattern);
-    QCOMPARE(list.matches(name), matches);
+    list.setPattern("*.ms3");
+    QVERIFY(list.matches("lunch.ms3") && list.matches("LUNCH.MS3"));
+    QVERIFY(!list.matches("lunch.ms34") && !list.matches("a.ms3.txt"));
+    list.setPattern("a?.MSG");
+    QVERIFY(list.matches("ab.msg") && !list.matches("abc.msg") && !list.matches("xab.msg"));
 }
 
 void tst_FileList::refreshSeesChangesAndSignalsThem()

@@ -44,7 +44,6 @@ private slots:
     void plantedLinksAreNeverUsed();
     void linkedFolderIsRefused();
     void nonRegularFilesAreRefused();
-    void readRespectsTheLimit();
     void staleTemporariesAreRemoved();
 };
 
@@ -168,18 +167,6 @@ void tst_SafeFile::nonRegularFilesAreRefused()
     }
     QCOMPARE(SafeFile::replace(dir.path() + "/", "x").status, Status::NotRegular);
     QCOMPARE(entries(dir.path()), QStringList({ "fifo.msg", "folder.msg" }));
-}
-
-void tst_SafeFile::readRespectsTheLimit()
-{
-    TempFolder dir;
-    dir.write("a.msg", QByteArray(11, 'x'));
-    QByteArray read;
-    QCOMPARE(SafeFile::readAll(dir.file("a.msg"), &read, 10).status, Status::TooLarge);
-    QVERIFY(read.isEmpty());
-    QVERIFY(SafeFile::readAll(dir.file("a.msg"), &read, 11).ok());
-    QCOMPARE(read, QByteArray(11, 'x'));
-    QCOMPARE(SafeFile::readAll(dir.file("none.msg"), &read, -1).status, Status::NotFound);
 }
 
 void tst_SafeFile::staleTemporariesAreRemoved()

@@ -40,54 +40,48 @@ class tst_QtDialogs : public QObject
     Q_OBJECT
 
 private slots:
-    void messageBox_data();
     void messageBox();
     void inputBox_data();
     void inputBox();
 };
 
-void tst_QtDialogs::messageBox_data()
-{
-    QTest::addColumn<Dialogs::Icon>("icon");
-    QTest::addColumn<Dialogs::Buttons>("buttons");
-    QTest::addColumn<int>("click");
-    QTest::addColumn<Dialogs::Answer>("answer");
-    QTest::addColumn<int>("qtIcon");
-    QTest::addColumn<int>("qtButtons");
-    const int yesNo = QMessageBox::Yes | QMessageBox::No;
-    QTest::newRow("yes") << Dialogs::Icon::Question << Dialogs::Buttons::YesNo
-                         << int(QMessageBox::Yes) << Dialogs::Answer::Yes
-                         << int(QMessageBox::Question) << yesNo;
-    QTest::newRow("no") << Dialogs::Icon::Question << Dialogs::Buttons::YesNo
-                        << int(QMessageBox::No) << Dialogs::Answer::No << int(QMessageBox::Question)
-                        << yesNo;
-    QTest::newRow("ok") << Dialogs::Icon::Exclamation << Dialogs::Buttons::Ok
-                        << int(QMessageBox::Ok) << Dialogs::Answer::Ok << int(QMessageBox::Warning)
-                        << int(QMessageBox::Ok);
-}
-
 void tst_QtDialogs::messageBox()
 {
-    QFETCH(Dialogs::Icon, icon);
-    QFETCH(Dialogs::Buttons, buttons);
-    QFETCH(int, click);
-    QFETCH(Dialogs::Answer, answer);
-    QFETCH(int, qtIcon);
-    QFETCH(int, qtButtons);
-    bool seen = false;
-    whenModal([&](QWidget *modal) {
-        auto *box = qobject_cast<QMessageBox *>(modal);
-        QVERIFY(box);
-        seen = true;
-        QCOMPARE(box->windowTitle(), QString("Inbox Missing"));
-        QCOMPARE(box->text(), QString("Could not find inbox"));
-        QCOMPARE(int(box->icon()), qtIcon);
-        QCOMPARE(int(box->standardButtons()), qtButtons);
-        QTest::mouseClick(box->button(QMessageBox::StandardButton(click)), Qt::LeftButton);
-    });
-    QtDialogs dialogs;
-    QCOMPARE(dialogs.messageBox("Could not find inbox", "Inbox Missing", icon, buttons), answer);
-    QVERIFY(seen);
+    struct Case
+    {
+        Dialogs::Icon icon;
+        Dialogs::Buttons buttons;
+        QMessageBox::StandardButton click;
+        Dialogs::Answer answer;
+        QMessageBox::Icon qtIcon;
+    };
+    const Case cases[] = {
+        { Dialogs::Icon::Question, Dialogs::Buttons::YesNo, QMessageBox::Yes, Dialogs::Answer::Yes,
+          QMessageBox::Question },
+        { Dialogs::Icon::Question, Dialogs::Buttons::YesNo, QMessageBox::No, Dialogs::Answer::No,
+          QMessageBox::Question },
+        { Dialogs::Icon::Exclamation, Dialogs::Buttons::Ok, QMessageBox::Ok, Dialogs::Answer::Ok,
+          QMessageBox::Warning },
+    };
+    for (const Case &c : cases) {
+        bool seen = false;
+        whenModal([&](QWidget *modal) {
+            auto *box = qobject_cast<QMessageBox *>(modal);
+            QVERIFY(box);
+            seen = true;
+            QCOMPARE(box->windowTitle(), QString("Inbox Missing"));
+            QCOMPARE(box->text(), QString("Could not find inbox"));
+            QCOMPARE(box->icon(), c.qtIcon);
+            QCOMPARE(box->standardButtons(),
+                     c.buttons == Dialogs::Buttons::Ok ? QMessageBox::Ok
+                                                       : QMessageBox::Yes | QMessageBox::No);
+            QTest::mouseClick(box->button(c.click), Qt::LeftButton);
+        });
+        QtDialogs dialogs;
+        QCOMPARE(dialogs.messageBox("Could not find inbox", "Inbox Missing", c.icon, c.buttons),
+                 c.answer);
+        QVERIFY(seen);
+    }
 }
 
 void tst_QtDialogs::inputBox_data()

@@ -11,27 +11,8 @@ class tst_QtGlint : public QObject
     Q_OBJECT
 
 private slots:
-    void imagenumberPicksFromTheList();
     void oneGestureIsOneDblClick();
 };
-
-void tst_QtGlint::imagenumberPicksFromTheList()
-{
-    QtGlint glint;
-    QPixmap red(16, 16);
-    red.fill(Qt::red);
-    QPixmap blue(16, 16);
-    blue.fill(Qt::blue);
-    glint.setImagelist({ QIcon(red), QIcon(blue) });
-    glint.setTiptext("New Message!");
-    glint.setImagenumber(2);
-    auto *icon = glint.findChild<QSystemTrayIcon *>();
-    QVERIFY(icon);
-    QCOMPARE(icon->toolTip(), QString("New Message!"));
-    QCOMPARE(icon->icon().pixmap(16, 16).toImage().pixelColor(8, 8), QColor(Qt::blue));
-    glint.setImagenumber(3);
-    QVERIFY(glint.currentIcon().isNull());
-}
 
 void tst_QtGlint::oneGestureIsOneDblClick()
 {

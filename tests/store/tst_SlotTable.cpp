@@ -11,12 +11,7 @@ private slots:
     void rows_data();
     void rows();
     void lookupsAreExact();
-    void messageFileName_data();
-    void messageFileName();
-    void completeMessageName_data();
-    void completeMessageName();
-    void unsafeNames_data();
-    void unsafeNames();
+    void messageNames();
 };
 
 void tst_SlotTable::rows_data()
@@ -57,101 +52,29 @@ void tst_SlotTable::rows()
 
 void tst_SlotTable::lookupsAreExact()
 {
-    QVERIFY(!SlotTable::byListEntry("default"));
-    QVERIFY(!SlotTable::byListEntry("User 7"));
-    QVERIFY(!SlotTable::byListEntry("User 1 "));
-    QVERIFY(!SlotTable::bySlotCode("D"));
-    QVERIFY(!SlotTable::bySlotCode("g"));
-    QVERIFY(!SlotTable::byExtension("lunch.ms7"));
-    QVERIFY(!SlotTable::byExtension("msgu.kfl"));
+    for (const char *entry : { "default", "User 7", "User 1 " })
+        QVERIFY(!SlotTable::byListEntry(entry));
+    QVERIFY(!SlotTable::bySlotCode("D") && !SlotTable::bySlotCode("g"));
+    QVERIFY(!SlotTable::byExtension("lunch.ms7") && !SlotTable::byExtension("msgu.kfl"));
     QCOMPARE(&SlotTable::forSlotCode("7"), &SlotTable::defaultSlot());
     QCOMPARE(SlotTable::defaultSlot().slotCode, QString("d"));
 }
 
-void tst_SlotTable::messageFileName_data()
+void tst_SlotTable::messageNames()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<QString>("file");
-    QTest::newRow("User 3") << "lunch"
-                            << "3"
-                            << "lunch.ms3";
-    QTest::newRow("User 1 is not msg") << "lunch"
-                                       << "1"
-                                       << "lunch.ms1";
-    QTest::newRow("default") << "lunch"
-                             << "d"
-                             << "lunch.msg";
-    QTest::newRow("empty code") << "lunch"
-                                << ""
-                                << "lunch.msg";
-    QTest::newRow("other code") << "lunch"
-                                << "7"
-                                << "lunch.msg";
-    QTest::newRow("two digits") << "lunch"
-                                << "12"
-                                << "lunch.msg";
-    QTest::newRow("name unchanged") << " Re: a.b "
-                                    << "6"
-                                    << " Re: a.b .ms6";
-}
+    QCOMPARE(messageFileName("lunch", "3"), QString("lunch.ms3"));
+    QCOMPARE(messageFileName("lunch", "1"), QString("lunch.ms1"));
+    QCOMPARE(messageFileName(" Re: a.b ", "6"), QString(" Re: a.b .ms6"));
+    // Any code but "1".."6" is the default user.
+    for (const char *code : { "d", "", "7", "12", "D" })
+        QCOMPARE(messageFileName("lunch", code), QString("lunch.msg"));
 
-void tst_SlotTable::messageFileName()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, code);
-    QFETCH(QString, file);
-    QCOMPARE(::messageFileName(name, code), file);
-}
-
-void tst_SlotTable::completeMessageName_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<QString>("name");
     for (char c = '1'; c <= '6'; ++c)
-        QTest::addRow("code %c", c) << "note" << QString(QChar(c)) << QString("note.ms") + c;
-    QTest::newRow("default") << "note"
-                             << "d"
-                             << "note.msg";
-    QTest::newRow("empty code") << "note"
-                                << ""
-                                << "note.msg";
-    QTest::newRow("other code adds nothing") << "note"
-                                             << "x"
-                                             << "note";
-    QTest::newRow("typed extension stays") << "note.ms1"
-                                           << "2"
-                                           << "note.ms1.ms2";
-}
-
-void tst_SlotTable::completeMessageName()
-{
-    QFETCH(QString, typed);
-    QFETCH(QString, code);
-    QFETCH(QString, name);
-    QCOMPARE(::completeMessageName(typed, code), name);
-}
-
-void tst_SlotTable::unsafeNames_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("unsafe");
-    QTest::newRow("plain") << "lunch.msg" << false;
-    QTest::newRow("dots inside") << "..lunch..msg" << false;
-    QTest::newRow("empty") << "" << true;
-    QTest::newRow("dot") << "." << true;
-    QTest::newRow("dot dot") << ".." << true;
-    QTest::newRow("slash") << "../x.msg" << true;
-    QTest::newRow("backslash") << "a\\b.msg" << true;
-    QTest::newRow("NUL") << QString("a") + QChar(0) + "b" << true;
-}
-
-void tst_SlotTable::unsafeNames()
-{
-    QFETCH(QString, name);
-    QFETCH(bool, unsafe);
-    QCOMPARE(isUnsafeMessageName(name), unsafe);
+        QCOMPARE(completeMessageName("note", QString(QChar(c))), QString("note.ms") + c);
+    QCOMPARE(completeMessageName("note", "d"), QString("note.msg"));
+    QCOMPARE(completeMessageName("note", ""), QString("note.msg"));
+    QCOMPARE(completeMessageName("note", "x"), QString("note"));
+    QCOMPARE(completeMessageName("note.ms1", "2"), QString("note.ms1.ms2"));
 }
 
 QTEST_GUILESS_MAIN(tst_SlotTable)

@@ -22,11 +22,8 @@ private slots:
     void everyByteRoundTrips();
     void unencodableTextIsRefused_data();
     void unencodableTextIsRefused();
-    void moveFilesTheMessage();
-    void moveReplacesAnExistingName();
-    void moveOfMissingSourceWritesNothing();
-    void moveOntoItselfKeepsTheFile();
-    void moveIntoMissingFolderKeepsTheSource();
+    void moveMessage_data();
+    void moveMessage();
 };
 
 void tst_Store::writesAreByteExact_data()
@@ -134,9 +131,6 @@ void tst_Store::openAndSaveGrowsByOneLineEnd()
     QVERIFY(Store::readWholeFile(dir.file("m.ms1"), &text).ok());
     QVERIFY(Store::writeWholeText(dir.file("m.ms1"), text).ok());
     QCOMPARE(dir.read("m.ms1"), original + "\r\n\r\n");
-    QVERIFY(Store::readWholeFile(dir.file("m.ms1"), &text).ok());
-    QVERIFY(Store::writeWholeText(dir.file("m.ms1"), text).ok());
-    QCOMPARE(dir.read("m.ms1"), original + "\r\n\r\n\r\n");
 }
 
 void tst_Store::everyByteRoundTrips()
@@ -184,60 +178,52 @@ void tst_Store::unencodableTextIsRefused()
              QStringList("m.msg"));
 }
 
-void tst_Store::moveFilesTheMessage()
+void tst_Store::moveMessage_data()
 {
+    QTest::addColumn<QByteArray>("source"); // null: no source file
+    QTest::addColumn<QString>("folder"); // "": the source's own folder
+    QTest::addColumn<QByteArray>("existing");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<bool>("readFailed");
+    QTest::addColumn<QByteArray>("sourceAfter"); // null: gone
+    QTest::addColumn<QByteArray>("destinationAfter");
+    const QByteArray none;
+    QTest::newRow("into History") << QByteArray("line\rlast") << "History/" << none << true << false
+                                  << none << QByteArray("line\r\nlast\r\n\r\n");
+    QTest::newRow("replaces a name") << QByteArray("new") << "History" << QByteArray("older\r\n")
+                                     << true << false << none << QByteArray("new\r\n\r\n");
+    QTest::newRow("missing source") << none << "History" << QByteArray("kept\r\n") << false << true
+                                    << none << QByteArray("kept\r\n");
+    QTest::newRow("onto itself") << QByteArray("text\r\n") << "" << none << true << false
+                                 << QByteArray("text\r\n\r\n") << QByteArray("text\r\n\r\n");
+    QTest::newRow("missing folder") << QByteArray("text\r\n") << "Missing" << none << false << false
+                                    << QByteArray("text\r\n") << none;
+}
+
+void tst_Store::moveMessage()
+{
+    QFETCH(QByteArray, source);
+    QFETCH(QString, folder);
+    QFETCH(QByteArray, existing);
+    QFETCH(bool, ok);
+    QFETCH(bool, readFailed);
+    QFETCH(QByteArray, sourceAfter);
+    QFETCH(QByteArray, destinationAfter);
     TempFolder dir;
     dir.makeFolder("History");
-    dir.write("a.ms2", "line\rlast");
-    bool readFailed = true;
-    QVERIFY(Store::moveMessage(dir.file("a.ms2"), dir.file("History/"), &readFailed).ok());
-    QVERIFY(!readFailed);
-    QVERIFY(!dir.exists("a.ms2"));
-    QCOMPARE(dir.read("History/a.ms2"), QByteArray("line\r\nlast\r\n\r\n"));
-}
-
-void tst_Store::moveReplacesAnExistingName()
-{
-    TempFolder dir;
-    dir.makeFolder("History");
-    dir.write("a.msg", "new");
-    dir.write("History/a.msg", "an older and longer message\r\n");
-    QVERIFY(Store::moveMessage(dir.file("a.msg"), dir.file("History")).ok());
-    QCOMPARE(dir.read("History/a.msg"), QByteArray("new\r\n\r\n"));
-    QVERIFY(!dir.exists("a.msg"));
-}
-
-void tst_Store::moveOfMissingSourceWritesNothing()
-{
-    TempFolder dir;
-    dir.makeFolder("History");
-    dir.write("History/a.msg", "kept\r\n");
-    bool readFailed = false;
-    const StoreResult result
-        = Store::moveMessage(dir.file("a.msg"), dir.file("History"), &readFailed);
-    QCOMPARE(result.error, StoreResult::Error::NotFound);
-    QVERIFY(readFailed);
-    QCOMPARE(dir.read("History/a.msg"), QByteArray("kept\r\n"));
-}
-
-void tst_Store::moveOntoItselfKeepsTheFile()
-{
-    TempFolder dir;
-    dir.write("a.ms1", "text\r\n");
-    QVERIFY(Store::moveMessage(dir.file("a.ms1"), dir.path()).ok());
-    QCOMPARE(dir.read("a.ms1"), QByteArray("text\r\n\r\n"));
-}
-
-void tst_Store::moveIntoMissingFolderKeepsTheSource()
-{
-    TempFolder dir;
-    dir.write("a.ms1", "text\r\n");
-    bool readFailed = true;
-    const StoreResult result
-        = Store::moveMessage(dir.file("a.ms1"), dir.file("History"), &readFailed);
-    QVERIFY(!result.ok());
-    QVERIFY(!readFailed);
-    QCOMPARE(dir.read("a.ms1"), QByteArray("text\r\n"));
+    if (!source.isNull())
+        dir.write("a.ms2", source);
+    if (!existing.isNull())
+        dir.write("History/a.ms2", existing);
+    bool failedRead = !readFailed;
+    const StoreResult result = Store::moveMessage(dir.file("a.ms2"), dir.file(folder), &failedRead);
+    QCOMPARE(result.ok(), ok);
+    QCOMPARE(failedRead, readFailed);
+    QCOMPARE(dir.exists("a.ms2"), !sourceAfter.isNull());
+    QCOMPARE(dir.read("a.ms2"), sourceAfter);
+    const QString destination = folder.isEmpty() ? "a.ms2" : "History/a.ms2";
+    QCOMPARE(dir.exists(destination), !destinationAfter.isNull());
+    QCOMPARE(dir.read(destination), destinationAfter);
 }
 
 QTEST_GUILESS_MAIN(tst_Store)
