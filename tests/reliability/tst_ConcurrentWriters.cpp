@@ -1,0 +1,200 @@
+#include "FolderProbe.h"
+#include "StressContent.h"
+#include "platform/fs/FileList.h"
+#include "platform/fs/SafeFile.h"
+#include "store/Store.h"
+#include "support/TempFolder.h"
+
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSet>
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+// Several copies of the program share one folder with no locking. Four writer processes
+// save at once while this process lists and reads the folder the way a polling copy does.
+class tst_ConcurrentWriters : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void distinctNamesAllArriveWhole();
+    void sameNameAlwaysHoldsOneWholeMessage();
+
+private:
+    using Processes = std::vector<std::unique_ptr<QProcess>>;
+    Processes startWriters(const QString &mode, const QString &folder, const QString &last);
+    static bool allFinished(Processes &writers);
+    static void checkExits(Processes &writers);
+
+    int m_writers = 4;
+    int m_count = 100;
+    int m_timeoutMs = 40000;
+};
+
+void tst_ConcurrentWriters::initTestCase()
+{
+    if (StressContent::fullSize()) {
+        m_count = 500;
+        m_timeoutMs = 300000;
+    }
+    QVERIFY2(QFile::exists(QStringLiteral(NOTAVO_STRESS_CHILD)), NOTAVO_STRESS_CHILD);
+}
+
+tst_ConcurrentWriters::Processes
+tst_ConcurrentWriters::startWriters(const QString &mode, const QString &folder, const QString &last)
+{
+    Processes writers;
+    for (int writer = 0; writer < m_writers; ++writer) {
+        auto process = std::make_unique<QProcess>();
+        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->setStandardOutputFile(QProcess::nullDevice());
+        process->start(QStringLiteral(NOTAVO_STRESS_CHILD),
+                       { mode, folder, QString::number(writer), QString::number(m_count), last });
+        writers.push_back(std::move(process));
+    }
+    for (auto &process : writers)
+        process->waitForStarted(10000);
+    return writers;
+}
+
+bool tst_ConcurrentWriters::allFinished(Processes &writers)
+{
+    bool finished = true;
+    for (auto &process : writers) {
+        if (process->state() != QProcess::NotRunning && !process->waitForFinished(0))
+            finished = false;
+    }
+    return finished;
+}
+
+void tst_ConcurrentWriters::checkExits(Processes &writers)
+{
+    for (auto &process : writers) {
+        if (process->state() != QProcess::NotRunning) {
+            process->kill();
+            process->waitForFinished(5000);
+            QFAIL("a writer did not finish in time");
+        }
+        QCOMPARE(process->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process->exitCode(), 0);
+    }
+}
+
+void tst_ConcurrentWriters::distinctNamesAllArriveWhole()
+{
+    TempFolder dir;
+    FileList list;
+    list.setPattern(QStringLiteral("*.ms3"));
+    QVERIFY(list.setPath(dir.path()));
+    QCOMPARE(list.count(), 0);
+
+    QElapsedTimer clock;
+    clock.start();
+    Processes writers
+        = startWriters(QStringLiteral("distinct"), dir.path(), QStringLiteral(".ms3"));
+    const QDeadlineTimer deadline(m_timeoutMs);
+    QSet<QString> verified;
+    int polls = 0;
+    int pollsWithTemporariesOnDisk = 0;
+    int lastCount = 0;
+    for (bool done = false; !done && !deadline.hasExpired();) {
+        // Decide before listing, so the last listing sees everything the writers wrote.
+        done = allFinished(writers);
+        QVERIFY(list.refresh());
+        ++polls;
+        if (FolderProbe::temporaryCount(dir.path()) > 0)
+            ++pollsWithTemporariesOnDisk;
+        // Files are only ever added here: a shrinking count means a listing missed one.
+        QVERIFY2(list.count() >= lastCount, qPrintable(QString::number(list.count())));
+        lastCount = list.count();
+        for (const QString &name : list.names()) {
+            QVERIFY2(!name.startsWith(QLatin1Char('.')), qPrintable(name));
+            QVERIFY2(!name.startsWith(QLatin1String(SafeFile::TemporaryPrefix)), qPrintable(name));
+            if (verified.contains(name))
+                continue;
+            // A listed file must already be whole: the rename makes it appear complete.
+            int writer = -1;
+            int index = -1;
+            const QByteArray bytes = FolderProbe::rawRead(dir.file(name));
+            QVERIFY2(
+                StressContent::identify(bytes, &writer, &index),
+                qPrintable(name + QStringLiteral(" holds %1 unexpected bytes").arg(bytes.size())));
+            QCOMPARE(name, QStringLiteral("w%1-%2.ms3").arg(writer).arg(index));
+            verified.insert(name);
+        }
+    }
+    checkExits(writers);
+    const qint64 elapsed = clock.elapsed();
+
+    QVERIFY(list.refresh());
+    QCOMPARE(list.count(), m_writers * m_count);
+    QCOMPARE(int(verified.size()), m_writers * m_count);
+    QCOMPARE(FolderProbe::temporaryCount(dir.path()), 0);
+    // Every file, once more at the end, byte for byte and through the store's own read.
+    for (const QString &name : list.names()) {
+        int writer = -1;
+        int index = -1;
+        QVERIFY2(StressContent::identify(FolderProbe::rawRead(dir.file(name)), &writer, &index),
+                 qPrintable(name));
+        const int size = StressContent::sizeFor(writer, index, 64, 16 * 1024);
+        QString text;
+        QVERIFY(Store::readWholeFile(dir.file(name), &text).ok());
+        QCOMPARE(text.size(),
+                 Store::wholeTextOf(StressContent::fileBytes(writer, index, size)).size());
+    }
+    qInfo("%d writers x %d messages: %d files whole, %d polls (%d saw temporaries on disk, none "
+          "listed), %lld ms",
+          m_writers, m_count, int(verified.size()), polls, pollsWithTemporariesOnDisk, elapsed);
+}
+
+void tst_ConcurrentWriters::sameNameAlwaysHoldsOneWholeMessage()
+{
+    TempFolder dir;
+    const QString name = QStringLiteral("shared.ms3");
+    FileList list;
+    list.setPattern(QStringLiteral("*.ms3"));
+    QVERIFY(list.setPath(dir.path()));
+
+    Processes writers = startWriters(QStringLiteral("same"), dir.path(), name);
+    const QDeadlineTimer deadline(m_timeoutMs);
+    QSet<QPair<int, int>> seen;
+    int reads = 0;
+    for (bool done = false; !done && !deadline.hasExpired();) {
+        done = allFinished(writers);
+        QVERIFY(list.refresh());
+        QVERIFY2(list.count() <= 1, qPrintable(list.names().join(QLatin1Char(' '))));
+        if (list.count() == 0)
+            continue;
+        QCOMPARE(list.names().constFirst(), name);
+        // Every read finds one writer's whole message: never a mix, never a cut-off tail.
+        const QByteArray bytes = FolderProbe::rawRead(dir.file(name));
+        int writer = -1;
+        int index = -1;
+        QVERIFY2(StressContent::identify(bytes, &writer, &index),
+                 qPrintable(QStringLiteral("read %1 holds %2 bytes that are no whole message")
+                                .arg(reads)
+                                .arg(bytes.size())));
+        seen.insert({ writer, index });
+        ++reads;
+    }
+    checkExits(writers);
+
+    // The last rename wins, and it is some writer's last message.
+    int writer = -1;
+    int index = -1;
+    QVERIFY(StressContent::identify(FolderProbe::rawRead(dir.file(name)), &writer, &index));
+    QCOMPARE(index, m_count - 1);
+    QCOMPARE(FolderProbe::temporaryCount(dir.path()), 0);
+    QVERIFY(list.refresh());
+    QCOMPARE(list.count(), 1);
+    qInfo("%d writers x %d saves of one name: %d reads, %d different whole messages seen",
+          m_writers, m_count, reads, int(seen.size()));
+}
+
+QTEST_GUILESS_MAIN(tst_ConcurrentWriters)
+#include "tst_ConcurrentWriters.moc"
