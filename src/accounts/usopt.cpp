@@ -9,6 +9,7 @@
 
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -57,6 +58,17 @@ QLineEdit *box(QWidget *parent, const QString &name, const QRect &rect,
     return b;
 }
 
+// Bold 8.25 point, made smaller only when this system's font would cut the caption off.
+void fitCaption(QLabel *l)
+{
+    QFont font = l->font();
+    font.setBold(true);
+    font.setPointSizeF(8.25);
+    while (font.pointSizeF() > 6.0 && QFontMetrics(font).horizontalAdvance(l->text()) > l->width())
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    l->setFont(font);
+}
+
 // A sentence for one failed write that names the account file.
 QString failureText(const StoreResult &result)
 {
@@ -94,15 +106,14 @@ usopt::usopt(AppState &state, QWidget *parent)
         us->addItem(slot.listEntry);
     us->setCurrentRow(-1);
 
-    Label1 = label(this, "Label1", tr("Full Name:"), twips(2160, 240, 975, 255));
-    Label3 = label(this, "Label3", tr("Username:"), twips(2160, 600, 855, 255));
-    Label2 = label(this, "Label2", tr("Password:"), twips(2160, 960, 855, 255));
+    // The captions reach up to the boxes, so a wider font than the one they were drawn for
+    // still has room.
+    Label1 = label(this, "Label1", tr("Full Name:"), twips(2160, 240, 960, 255));
+    Label3 = label(this, "Label3", tr("Username:"), twips(2160, 600, 960, 255));
+    Label2 = label(this, "Label2", tr("Password:"), twips(2160, 960, 960, 255));
     for (QLabel *l : { Label1, Label3, Label2 }) {
-        QFont font = l->font();
-        font.setBold(true);
-        font.setPointSizeF(8.25);
-        l->setFont(font);
         l->setStyleSheet(QStringLiteral("QLabel { color: #10263d; background: transparent; }"));
+        fitCaption(l);
     }
 
     createBoxes();

@@ -1,0 +1,380 @@
+#include "TempFolder.h"
+#include "TestPlatform.h"
+#include "accounts/Form5.h"
+#include "accounts/usopt.h"
+#include "app/AppState.h"
+#include "app/Form1.h"
+#include "app/Form3.h"
+#include "messages/Form4.h"
+#include "platform/FileListBox.h"
+#include "platform/fs/FileList.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+// One data folder, the fakes, the shared state and a quiet main window.
+struct Fixture
+{
+    Fixture()
+        : state(dir.path(), platform.platform())
+        , main(state)
+    {
+        for (QTimer *timer : { main.Timer1, main.Timer2, main.Timer3, main.Timer4 })
+            timer->stop();
+    }
+
+    Form5 &openLogin()
+    {
+        Form5 &login = state.form5();
+        login.show();
+        return login;
+    }
+
+    TestPlatform platform;
+    TempFolder dir;
+    AppState state;
+    Form1 main;
+};
+
+void choose(Form5 &login, const QString &entry)
+{
+    const int index = login.uss->findText(entry);
+    QVERIFY(index >= 0);
+    login.uss->setCurrentIndex(index);
+    emit login.uss->activated(index);
+}
+
+// Puts the window in front and gives it the keyboard, as a user's click would.
+void activate(QWidget &window)
+{
+    window.show();
+    window.activateWindow();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+}
+
+} // namespace
+
+class tst_Form5 : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void opensWithNothingChosen();
+    void defaultLogsInAtOnce();
+    void missingAccountOffersCreation_data();
+    void missingAccountOffersCreation();
+    void existingAccountAsksNothing();
+    void rightPasswordSendsFocusToUserName();
+    void rightUserNameSendsFocusToPassword();
+    void matchesExactlyAndRereadsEveryKeystroke();
+    void userNameWithCommaMatchesFirstField();
+    void missingPasswordFileMeansEmptyPassword();
+    void newChoiceClearsFieldsAndDisablesLogIn();
+    void logIntoUser3_data();
+    void logIntoUser3();
+    void loggingInRepointsLoadedBrowserOnly();
+    void newAndCancelUnload();
+};
+
+void tst_Form5::opensWithNothingChosen()
+{
+    Fixture f;
+    Form5 &login = f.openLogin();
+    QCOMPARE(login.uss->count(), 7);
+    QStringList entries;
+    for (int i = 0; i < login.uss->count(); ++i)
+        entries << login.uss->itemText(i);
+    QCOMPARE(
+        entries,
+        QStringList({ "Default", "User 1", "User 2", "User 3", "User 4", "User 5", "User 6" }));
+    QCOMPARE(login.uss->currentIndex(), -1);
+    QVERIFY(!login.uss->isEditable());
+    QVERIFY(login.user->isVisible());
+    QVERIFY(login.pas->isVisible());
+    QCOMPARE(login.pas->echoMode(), QLineEdit::Normal);
+    QVERIFY(!login.log->isEnabled());
+    QCOMPARE(login.findChild<QPushButton *>("new"), login.new_);
+
+    // Typing with nothing chosen does nothing.
+    QTest::keyClicks(login.user, "x");
+    QVERIFY(!login.log->isEnabled());
+    QVERIFY(f.platform.dialogs.calls().isEmpty());
+}
+
+void tst_Form5::defaultLogsInAtOnce()
+{
+    Fixture f;
+    f.dir.write("df.kfl", "Front Desk\r\n");
+    Form5 &login = f.openLogin();
+    choose(login, "Default");
+    QVERIFY(!login.user->isVisible());
+    QVERIFY(!login.pas->isVisible());
+    QVERIFY(login.log->isEnabled());
+    QVERIFY(f.platform.dialogs.calls().isEmpty());
+
+    f.state.SlotCode = "5";
+    login.log->click();
+    QCOMPARE(f.state.SlotCode, QString("d"));
+    QCOMPARE(f.main.nam->text(), QString("Front Desk"));
+    QCOMPARE(f.dir.read("us.kfl"), QByteArray("d\r\n"));
+    QCOMPARE(f.state.form3().File1->pattern(), QString("*.msg"));
+    QVERIFY(!f.state.form5IfLoaded());
+}
+
+void tst_Form5::missingAccountOffersCreation_data()
+{
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("yes") << true;
+    QTest::newRow("no") << false;
+}
+
+void tst_Form5::missingAccountOffersCreation()
+{
+    QFETCH(bool, yes);
+    Fixture f;
+    f.platform.dialogs.queueAnswer(yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
+    Form5 &login = f.openLogin();
+    login.user->setText("left over");
+    choose(login, "User 4");
+
+    QCOMPARE(f.platform.dialogs.calls().size(), 1);
+    const FakeDialogs::Call &call = f.platform.dialogs.calls().first();
+    QCOMPARE(call.text, QString("Account has not been created. Would you like to create it now?"));
+    QCOMPARE(call.title, QString("Create Account?"));
+    QCOMPARE(call.icon, Dialogs::Icon::Question);
+    QCOMPARE(call.buttons, Dialogs::Buttons::YesNo);
+
+    QVERIFY(login.user->text().isEmpty());
+    QVERIFY(!login.log->isEnabled());
+    QCOMPARE(login.user->isVisible(), !yes);
+    QCOMPARE(login.pas->isVisible(), !yes);
+    QCOMPARE(f.state.userOptionsIfLoaded() != nullptr, yes);
+    if (yes)
+        QVERIFY(f.state.userOptionsIfLoaded()->isVisible());
+    QCOMPARE(f.state.form5IfLoaded(), &login);
+}
+
+void tst_Form5::existingAccountAsksNothing()
+{
+    Fixture f;
+    f.dir.write("44u.kfl", "dana\r\n");
+    Form5 &login = f.openLogin();
+    choose(login, "User 4");
+    QVERIFY(f.platform.dialogs.calls().isEmpty());
+    QVERIFY(login.user->isVisible());
+    QVERIFY(login.pas->isVisible());
+}
+
+void tst_Form5::rightPasswordSendsFocusToUserName()
+{
+    Fixture f;
+    f.dir.write("pp2u.kfl", "ann\r\n");
+    f.dir.write("pp2.kfl", "4711\r\n");
+    Form5 &login = f.openLogin();
+    choose(login, "User 3");
+    activate(login);
+
+    login.pas->setFocus();
+    QTest::keyClicks(login.pas, "471");
+    QCOMPARE(QApplication::focusWidget(), login.pas);
+    QTest::keyClicks(login.pas, "1");
+    QCOMPARE(QApplication::focusWidget(), login.user);
+    QVERIFY(!login.log->isEnabled());
+
+    QTest::keyClicks(login.user, "an");
+    QVERIFY(!login.log->isEnabled());
+    QTest::keyClicks(login.user, "n");
+    QVERIFY(login.log->isEnabled());
+    QTest::keyClick(login.user, Qt::Key_Backspace);
+    QVERIFY(!login.log->isEnabled());
+}
+
+void tst_Form5::rightUserNameSendsFocusToPassword()
+{
+    Fixture f;
+    f.dir.write("pp2u.kfl", "ann\r\n");
+    f.dir.write("pp2.kfl", "4711\r\n");
+    Form5 &login = f.openLogin();
+    choose(login, "User 3");
+    activate(login);
+
+    login.user->setFocus();
+    QTest::keyClicks(login.user, "ann");
+    QCOMPARE(QApplication::focusWidget(), login.pas);
+    QVERIFY(!login.log->isEnabled());
+    QTest::keyClicks(login.pas, "4711");
+    QVERIFY(login.log->isEnabled());
+}
+
+void tst_Form5::matchesExactlyAndRereadsEveryKeystroke()
+{
+    Fixture f;
+    f.dir.write("msgu.kfl", "Ann\r\n");
+    f.dir.write("msg.kfl", "pw\r\n");
+    Form5 &login = f.openLogin();
+    choose(login, "User 1");
+    QTest::keyClicks(login.pas, "pw");
+    QTest::keyClicks(login.user, "ann");
+    QVERIFY(!login.log->isEnabled()); // case counts
+
+    // The account window changed the user name meanwhile: the next keystroke sees it.
+    f.dir.write("msgu.kfl", "anne\r\n");
+    QTest::keyClicks(login.user, "e");
+    QVERIFY(login.log->isEnabled());
+    f.dir.write("msg.kfl", "new\r\n");
+    QTest::keyClicks(login.user, " ");
+    QTest::keyClick(login.user, Qt::Key_Backspace);
+    QVERIFY(!login.log->isEnabled());
+}
+
+void tst_Form5::userNameWithCommaMatchesFirstField()
+{
+    Fixture f;
+    f.dir.write("ppu.kfl", "Smith, Ann\r\n");
+    f.dir.write("pp.kfl", "12\r\n");
+    Form5 &login = f.openLogin();
+    choose(login, "User 2");
+    QTest::keyClicks(login.pas, "12");
+    QTest::keyClicks(login.user, "Smith, Ann");
+    QVERIFY(!login.log->isEnabled());
+    login.user->clear();
+    QTest::keyClicks(login.user, "Smith");
+    QVERIFY(login.log->isEnabled());
+}
+
+void tst_Form5::missingPasswordFileMeansEmptyPassword()
+{
+    Fixture f;
+    f.dir.write("r5u.kfl", "eve\r\n");
+    Form5 &login = f.openLogin();
+    choose(login, "User 5");
+    QTest::keyClicks(login.user, "eve");
+    QVERIFY(login.log->isEnabled());
+}
+
+void tst_Form5::newChoiceClearsFieldsAndDisablesLogIn()
+{
+    Fixture f;
+    f.dir.write("pp2u.kfl", "ann\r\n");
+    f.dir.write("pp2.kfl", "1\r\n");
+    // An account whose files hold empty values: clearing the fields is no match by itself.
+    f.dir.write("44u.kfl", "");
+    f.dir.write("44.kfl", "");
+    Form5 &login = f.openLogin();
+    choose(login, "User 3");
+    QTest::keyClicks(login.user, "ann");
+    QTest::keyClicks(login.pas, "1");
+    QVERIFY(login.log->isEnabled());
+
+    choose(login, "User 4");
+    QVERIFY(login.user->text().isEmpty());
+    QVERIFY(login.pas->text().isEmpty());
+    QVERIFY(!login.log->isEnabled());
+    QVERIFY(f.platform.dialogs.calls().isEmpty());
+}
+
+void tst_Form5::logIntoUser3_data()
+{
+    QTest::addColumn<QByteArray>("fullNameFile");
+    QTest::addColumn<bool>("planted");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("full name") << QByteArray("Ann Smith\r\n") << true << "Ann Smith";
+    QTest::newRow("comma") << QByteArray("Smith, Ann\r\n") << true << "Smith";
+    QTest::newRow("missing") << QByteArray() << false << "Name Unknown.";
+    QTest::newRow("empty value") << QByteArray("\r\n") << true << "Name Unknown.";
+    QTest::newRow("zero bytes") << QByteArray() << true << "Name Unknown.";
+}
+
+void tst_Form5::logIntoUser3()
+{
+    QFETCH(QByteArray, fullNameFile);
+    QFETCH(bool, planted);
+    QFETCH(QString, shown);
+    Fixture f;
+    f.dir.write("pp2u.kfl", "ann\r\n");
+    f.dir.write("pp2.kfl", "4711\r\n");
+    if (planted)
+        f.dir.write("pp2f.kfl", fullNameFile);
+    f.dir.write("a.ms3", "x\r\n");
+    f.dir.makeFolder("History");
+    f.dir.write("History/b.ms3", "y\r\n");
+    f.dir.write("History/c.ms3", "z\r\n");
+    f.state.form3().File1->setPath(f.dir.path());
+    f.state.form3().File2->setPath(f.state.historyFolder());
+    f.main.inb->setText("No New Messages.");
+    f.main.his->setText("No Messages in History.");
+
+    Form5 &login = f.openLogin();
+    choose(login, "User 3");
+    QTest::keyClicks(login.user, "ann");
+    QTest::keyClicks(login.pas, "4711");
+    QVERIFY(login.log->isEnabled());
+    login.log->click();
+
+    QCOMPARE(f.state.SlotCode, QString("3"));
+    QCOMPARE(f.main.nam->text(), shown);
+    QCOMPARE(f.state.form3().File1->pattern(), QString("*.ms3"));
+    QCOMPARE(f.state.form3().File2->pattern(), QString("*.ms3"));
+    QCOMPARE(f.state.form3().File1->count(), 1);
+    QCOMPARE(f.state.form3().File2->count(), 2);
+    QCOMPARE(f.dir.read("us.kfl"), QByteArray("3\r\n"));
+    QVERIFY(f.main.inb->text().isEmpty());
+    QVERIFY(f.main.his->text().isEmpty());
+    QVERIFY(!f.state.form5IfLoaded());
+    QVERIFY(!login.isVisible());
+}
+
+void tst_Form5::loggingInRepointsLoadedBrowserOnly()
+{
+    Fixture f;
+    f.dir.write("i6u.kfl", "zed\r\n");
+    {
+        Form5 &login = f.openLogin();
+        choose(login, "Default");
+        login.log->click();
+    }
+    QVERIFY(!f.state.form4IfLoaded());
+
+    Form4 &browser = f.state.form4();
+    Form5 &login = f.openLogin();
+    choose(login, "User 6");
+    QTest::keyClicks(login.user, "zed");
+    login.log->click();
+    QCOMPARE(f.state.SlotCode, QString("6"));
+    QCOMPARE(browser.File1->pattern(), QString("*.ms6"));
+}
+
+void tst_Form5::newAndCancelUnload()
+{
+    Fixture f;
+    Form5 &first = f.openLogin();
+    first.new_->click();
+    QVERIFY(!f.state.form5IfLoaded());
+    QVERIFY(f.state.userOptionsIfLoaded());
+    QVERIFY(f.state.userOptionsIfLoaded()->isVisible());
+
+    Form5 &second = f.openLogin();
+    choose(second, "Default");
+    second.cance->click();
+    QVERIFY(!f.state.form5IfLoaded());
+    QCOMPARE(f.state.SlotCode, QString("d"));
+    QVERIFY(!f.dir.exists("us.kfl"));
+
+    // Closing the window is a Cancel too; the next opening starts afresh.
+    Form5 &third = f.openLogin();
+    choose(third, "Default");
+    third.close();
+    QVERIFY(!f.state.form5IfLoaded());
+    QCOMPARE(f.openLogin().uss->currentIndex(), -1);
+}
+
+QTEST_MAIN(tst_Form5)
+#include "tst_Form5.moc"
