@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 
 namespace {
@@ -133,9 +134,13 @@ void Form5::uss_Click()
     log->setEnabled(false);
     if (FileExists(m_state.dataFile(slot->userNameFile)))
         return;
+    // The window may be unloaded while the box waits (timers keep running).
+    const QPointer<Form5> alive(this);
     const Dialogs::Answer answer = m_state.dialogs().messageBox(
         tr("Account has not been created. Would you like to create it now?"), tr("Create Account?"),
         Dialogs::Icon::Question, Dialogs::Buttons::YesNo);
+    if (!alive)
+        return;
     if (answer == Dialogs::Answer::Yes) {
         showUserOptions();
         user->hide();

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
@@ -217,7 +218,11 @@ void usopt::us_Click()
         const QString prompt = slot.slotCode == QLatin1String("1")
             ? tr("Please enter password.")
             : tr("Please enter numeric password.");
+        // The window may be unloaded while the box waits (timers keep running).
+        const QPointer<usopt> alive(this);
         const QString answer = m_state.dialogs().inputBox(prompt, tr("Password Needed"));
+        if (!alive)
+            return;
         if (answer != stored) {
             m_state.dialogs().messageBox(tr("The given password was not correct"),
                                          tr("Invalid Password"), Dialogs::Icon::Exclamation);

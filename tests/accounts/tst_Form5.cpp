@@ -274,11 +274,15 @@ void tst_Form5::newChoiceClearsFieldsAndDisablesLogIn()
     QTest::keyClicks(login.pas, "1");
     QVERIFY(login.log->isEnabled());
 
+    activate(login);
+    login.uss->setFocus();
     choose(login, "User 4");
     QVERIFY(login.user->text().isEmpty());
     QVERIFY(login.pas->text().isEmpty());
     QVERIFY(!login.log->isEnabled());
     QVERIFY(f.platform.dialogs.calls().isEmpty());
+    // The clearing is no typing: the keyboard stays on the list.
+    QCOMPARE(QApplication::focusWidget(), login.uss);
 }
 
 void tst_Form5::logIntoUser3_data()
