@@ -15,6 +15,7 @@
 #include "platform/FileListBox.h"
 #include "platform/fs/FileList.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 
 namespace {
@@ -46,6 +47,17 @@ AppState::AppState(const QString &dataFolder, Platform &platform)
     , m_platform(platform)
 {
     Q_INIT_RESOURCE(notavo_pictures);
+    // Leaving every event loop (a modal box's too) ends the program without a close event.
+    quitProgram = [] { QCoreApplication::exit(0); };
+}
+
+QString AppState::defaultExecutableName()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("Notavo.exe");
+#else
+    return QStringLiteral("Notavo");
+#endif
 }
 
 AppState::~AppState()

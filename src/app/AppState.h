@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
+
 class Dialogs;
 class Form1;
 class Form2;
@@ -48,6 +50,15 @@ public:
     QString Form5WasShown;
     // The message text last loaded into or saved from the viewer: its only record of edits.
     QString referenceText;
+
+    // File name of the program in the data folder, the target of the start-up shortcut.
+    // main() sets the real name; tests keep the default.
+    QString executableName = defaultExecutableName();
+    static QString defaultExecutableName();
+
+    // Ends the program at once, without asking any window and without saving anything.
+    // Tests replace it to watch the close dialog's quit without dying.
+    std::function<void()> quitProgram;
 
     // Auto Retrieve is on while the main window's autret mark reads "X".
     bool autoRetrieveOn() const;

@@ -1,36 +1,44 @@
 #include "Form1.h"
 
 #include "AppState.h"
+#include "Form3.h"
+#include "Form6.h"
+#include "Form7.h"
+#include "Form8.h"
+#include "Twips.h"
 #include "platform/Glint.h"
+#include "platform/Picture.h"
 #include "platform/PictureButton.h"
+#include "platform/ShellLink.h"
+#include "platform/fs/FileList.h"
+#include "platform/fs/PathFunctions.h"
+#include "platform/fs/SafeFile.h"
+#include "store/Store.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFrame>
+#include <QIcon>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QTimer>
 
 namespace {
 
-// The window layout is given in twips; 15 twips are one device-independent pixel.
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
+const char *const StartupFile = "st.kfl";
+const int PollInterval = 5;
+const int Label1Size = 18;
+const int Label1PressedSize = 12;
+// A temporary older than this was left by a copy that crashed while writing.
+const int StaleTemporarySeconds = 3600;
 
-QLabel *label(QWidget *parent, const char *name, const QString &text, const QRect &rect)
+QFont pointFont(const QFont &base, int points, bool bold)
 {
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    l->setGeometry(rect);
-    return l;
-}
-
-QTimer *timer(QObject *parent, const char *name)
-{
-    auto *t = new QTimer(parent);
-    t->setObjectName(QLatin1String(name));
-    t->setInterval(5);
-    return t;
+    QFont font = base;
+    font.setPointSize(points);
+    font.setBold(bold);
+    return font;
 }
 
 } // namespace
@@ -40,88 +48,248 @@ Form1::Form1(AppState &state, QWidget *parent)
     , m_state(state)
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Notavo 3.0"));
-    setFixedSize(4665 / 15, 2145 / 15);
-
-    Image1 = label(this, "Image1", QString(), twips(960, 120, 2445, 375));
-    inb = label(this, "inb", QString(), twips(120, 720, 2175, 255));
-    his = label(this, "his", QString(), twips(120, 1080, 2175, 255));
-    aut = label(this, "aut", QStringLiteral("X"), twips(120, 1440, 255, 255));
-    Label3 = label(this, "Label3", QStringLiteral("Auto Time"), twips(480, 1440, 1095, 255));
-    autret = label(this, "autret", QStringLiteral("X"), twips(120, 1800, 255, 255));
-    Label6 = label(this, "Label6", QStringLiteral("Auto Retrieve Messages"),
-                   twips(480, 1800, 2655, 255));
-    nam = label(this, "nam", QString(), twips(3120, 600, 1455, 375));
-    Shape1 = new QFrame(this);
-    Shape1->setObjectName(QStringLiteral("Shape1"));
-    Shape1->setGeometry(twips(3120, 960, 1455, 1095));
-    ret = PictureButton::createPair(this, QStringLiteral("ret"), tr("Retrieve"),
-                                    twips(3240, 1080, 1200, 375));
-    retp = ret->twin();
-    Image2 = PictureButton::createPair(this, QStringLiteral("Image2"), tr("Menu"),
-                                       twips(3240, 1560, 1200, 375));
-    Image3 = Image2->twin();
-    Label1 = label(this, "Label1", QStringLiteral("X"), twips(4320, 0, 375, 375));
-
-    Timer1 = timer(this, "Timer1");
-    Timer2 = timer(this, "Timer2");
-    Timer3 = timer(this, "Timer3");
-    Timer4 = timer(this, "Timer4");
-    Glint1 = state.platform().tray.createGlint(this);
-    Glint1->setObjectName(QStringLiteral("Glint1"));
-    Glint2 = state.platform().tray.createGlint(this);
-    Glint2->setObjectName(QStringLiteral("Glint2"));
-
+    setWindowTitle(caption());
+    setWindowIcon(QIcon(QStringLiteral(":/pictures/notavo.svg")));
+    setFixedSize(twipsSize(4665, 2145));
+    buildControls();
+    connectControls();
     state.setForm1(this);
+
+    // The design state: all four timers run from the start.
+    Timer1->start();
+    Timer2->start();
+    Timer3->start();
+    Timer4->start();
 }
 
 Form1::~Form1() = default;
 
-void Form1::Form_Load() {}
-void Form1::Timer1_Timer() {}
-void Form1::Timer2_Timer() {}
-void Form1::Timer3_Timer() {}
-void Form1::Timer4_Timer() {}
-void Form1::aut_Click() {}
-void Form1::autret_Click() {}
-void Form1::inb_DblClick() {}
-void Form1::his_DblClick() {}
-void Form1::nam_DblClick() {}
-void Form1::Glint1_DblClick() {}
-void Form1::Glint2_DblClick() {}
-void Form1::ret_MouseDown() {}
-void Form1::ret_MouseUp() {}
-void Form1::PopUpTrayMenu(const QPoint &) {}
-void Form1::EnterBackgroundFromMenu() {}
-void Form1::EnterBackgroundFromCloseDialog() {}
-void Form1::LeaveBackground() {}
-
-QString Form1::inboxCountText(int count)
+QLabel *Form1::addLabel(const char *name, const QString &text, const QRect &rect)
 {
-    if (count == 0)
-        return QStringLiteral("No New Messages.");
-    if (count == 1)
-        return QStringLiteral("1 New Message.");
-    return QString::number(count) + QStringLiteral(" New Messages.");
+    auto *label = new QLabel(text, this);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(rect);
+    return label;
 }
 
-QString Form1::historyCountText(int count)
+void Form1::buildControls()
 {
-    if (count == 0)
-        return QStringLiteral("No Messages in History.");
-    if (count == 1)
-        return QStringLiteral("1 Message in History.");
-    return QString::number(count) + QStringLiteral(" Messages in History.");
+    // The picture's own pale colour shows should it be missing.
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, QColor(0xe6, 0xf1, 0xf0));
+    setPalette(colours);
+    setAutoFillBackground(true);
+    Picture::installBackground(this, QStringLiteral(":/pictures/background-main.svg"));
+    // The picture draws the boxes of the marks, of the name and the frame of the buttons.
+    setStyleSheet(QStringLiteral("QLabel { color: #10263d; }"
+                                 "QLabel#inb, QLabel#his { color: #0f5e63; }"
+                                 "QLabel#Label1 { color: #d01818; }"));
+
+    Image1 = new Picture(QStringLiteral("Image1"), QStringLiteral(":/pictures/title.svg"), this);
+    Image1->setGeometry(twips(960, 120, 2445, 375));
+    Image1->setAccessibleName(caption());
+
+    const QFont base = font();
+    inb = addLabel("inb", QString(), twips(120, 720, 2175, 255));
+    his = addLabel("his", QString(), twips(120, 1080, 2175, 255));
+    inb->setFont(pointFont(base, 9, false));
+    his->setFont(pointFont(base, 9, false));
+    inb->setToolTip(tr("Double-click to open the inbox"));
+    his->setToolTip(tr("Double-click to open the History"));
+
+    aut = addLabel("aut", QStringLiteral("X"), twips(120, 1440, 255, 255));
+    Label3 = addLabel("Label3", tr("Auto Time"), twips(480, 1440, 1095, 255));
+    autret = addLabel("autret", QStringLiteral("X"), twips(120, 1800, 255, 255));
+    Label6 = addLabel("Label6", tr("Auto Retrieve Messages"), twips(480, 1800, 2655, 255));
+    for (QLabel *mark : { aut, autret }) {
+        mark->setFont(pointFont(base, 9, true));
+        mark->setAlignment(Qt::AlignCenter);
+        mark->setCursor(Qt::PointingHandCursor);
+    }
+    aut->setAccessibleName(tr("Auto Time"));
+    autret->setAccessibleName(tr("Auto Retrieve Messages"));
+
+    nam = addLabel("nam", QString(), twips(3120, 600, 1455, 375));
+    nam->setFont(pointFont(base, 9, true));
+    nam->setAlignment(Qt::AlignCenter);
+    nam->setToolTip(tr("Double-click to log into an account"));
+
+    Shape1 = new QFrame(this);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setGeometry(twips(3120, 960, 1455, 1095));
+    Shape1->setFrameShape(QFrame::NoFrame);
+
+    ret = PictureButton::createPair(this, QStringLiteral("ret"), tr("Retrieve"),
+                                    twips(3240, 1080, 1200, 375), tr("Retrieve messages now"));
+    retp = ret->twin();
+    Image2 = PictureButton::createPair(this, QStringLiteral("Image2"), tr("Menu"),
+                                       twips(3240, 1560, 1200, 375), tr("Open the menu"));
+    Image3 = Image2->twin();
+
+    Label1 = addLabel("Label1", QStringLiteral("X"), twips(4320, 0, 375, 375));
+    Label1->setAlignment(Qt::AlignCenter);
+    Label1->setCursor(Qt::PointingHandCursor);
+    Label1->setToolTip(tr("Close"));
+    setLabel1Pressed(false);
+
+    const auto makeTimer = [this](const char *name) {
+        auto *timer = new QTimer(this);
+        timer->setObjectName(QLatin1String(name));
+        timer->setInterval(PollInterval);
+        return timer;
+    };
+    Timer1 = makeTimer("Timer1");
+    Timer2 = makeTimer("Timer2");
+    Timer3 = makeTimer("Timer3");
+    Timer4 = makeTimer("Timer4");
+
+    // ImageList1: the new-message icon is picture 1, the background icon picture 2.
+    const QList<QIcon> imageList { QIcon(QStringLiteral(":/pictures/tray-new-message.svg")),
+                                   QIcon(QStringLiteral(":/pictures/tray-background.svg")) };
+    Glint1 = m_state.platform().tray.createGlint(this);
+    Glint1->setObjectName(QStringLiteral("Glint1"));
+    Glint1->setImagelist(imageList);
+    Glint1->setTiptext(QStringLiteral("New Message!"));
+    Glint1->setImagenumber(1);
+    Glint2 = m_state.platform().tray.createGlint(this);
+    Glint2->setObjectName(QStringLiteral("Glint2"));
+    Glint2->setImagelist(imageList);
+    Glint2->setTiptext(QStringLiteral("Courivo Running in Background"));
+    Glint2->setImagenumber(2);
+}
+
+void Form1::connectControls()
+{
+    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connect(Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
+    connect(Timer3, &QTimer::timeout, this, &Form1::Timer3_Timer);
+    connect(Timer4, &QTimer::timeout, this, &Form1::Timer4_Timer);
+    connect(Glint1, &Glint::DblClick, this, &Form1::Glint1_DblClick);
+    connect(Glint2, &Glint::DblClick, this, &Form1::Glint2_DblClick);
+    connect(ret, &PictureButton::mouseDown, this, &Form1::ret_MouseDown);
+    connect(ret, &PictureButton::mouseUp, this, &Form1::ret_MouseUp);
+    connect(Image2, &PictureButton::mouseUp, this, &Form1::Image2_MouseUp);
+    for (QLabel *label : { inb, his, aut, autret, nam, Label1 })
+        label->installEventFilter(this);
+}
+
+void Form1::Form_Load()
+{
+    // Every step runs even when an earlier one failed, and none reports anything.
+    QDir().mkdir(m_state.historyFolder());
+    SafeFile::removeStaleTemporaries(m_state.dataFolder(), StaleTemporarySeconds);
+    SafeFile::removeStaleTemporaries(m_state.historyFolder(), StaleTemporarySeconds);
+
+    // The splash shows the main window when it ends.
+    m_state.form7().show();
+    hide();
+
+    m_state.form3().File1->setPath(m_state.dataFolder());
+    m_state.form3().File2->setPath(m_state.historyFolder());
+    nam->setText(QStringLiteral("Default User"));
+    m_state.SlotCode = QStringLiteral("d");
+
+    QString runAtStartup
+        = Store::guardedRead(m_state.dataFile(QLatin1String(StartupFile)), QStringLiteral("yes"));
+    if (runAtStartup.isEmpty())
+        runAtStartup = QStringLiteral("yes");
+    Form8 &menu = m_state.form8();
+    if (runAtStartup == QLatin1String("no")) {
+        menu.mnuStartup->setChecked(false);
+        return;
+    }
+    menu.mnuStartup->setChecked(true);
+    m_state.platform().shellLink.fCreateShellLink(
+        QStringLiteral("StartUp"), QStringLiteral("Notavo"),
+        AddBackslash(m_state.dataFolder()) + m_state.executableName, QString());
+}
+
+void Form1::showCloseDialog()
+{
+    Form6 &dialog = m_state.form6();
+    dialog.show();
+    dialog.raise();
+    dialog.activateWindow();
+}
+
+void Form1::Label1_MouseDown()
+{
+    setLabel1Pressed(true);
+}
+
+void Form1::Label1_MouseUp()
+{
+    setLabel1Pressed(false);
+    showCloseDialog();
+}
+
+void Form1::setLabel1Pressed(bool pressed)
+{
+    Label1->setFont(pointFont(font(), pressed ? Label1PressedSize : Label1Size, true));
+    Label1->setText(pressed ? QStringLiteral("o") : QStringLiteral("X"));
+}
+
+void Form1::Form_MouseDown(Qt::MouseButton button, const QPoint &pos)
+{
+    if (button == Qt::RightButton)
+        PopUpTrayMenu(menuPosition(pos));
 }
 
 void Form1::closeEvent(QCloseEvent *event)
 {
+    // The program ends only through the close dialog.
     event->ignore();
+    showCloseDialog();
 }
 
-void Form1::mousePressEvent(QMouseEvent *) {}
+void Form1::mousePressEvent(QMouseEvent *event)
+{
+    Form_MouseDown(event->button(), event->position().toPoint());
+    event->accept();
+}
+
+void Form1::changeEvent(QEvent *event)
+{
+    // Without a tray the minimised window is the way back: restoring it leaves the background.
+    if (event->type() == QEvent::WindowStateChange && m_background == Background::Minimized
+        && !isMinimized())
+        LeaveBackground();
+    QWidget::changeEvent(event);
+}
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease
+        && type != QEvent::MouseButtonDblClick)
+        return QWidget::eventFilter(watched, event);
+    const auto *mouse = static_cast<QMouseEvent *>(event);
+    if (mouse->button() != Qt::LeftButton)
+        return QWidget::eventFilter(watched, event);
+    auto *label = static_cast<QLabel *>(watched);
+    const bool inside = label->rect().contains(mouse->position().toPoint());
+
+    if (watched == Label1) {
+        // The second press of a double-click arrives as a double-click.
+        if (type == QEvent::MouseButtonRelease)
+            Label1_MouseUp();
+        else
+            Label1_MouseDown();
+        return true;
+    }
+    if (type == QEvent::MouseButtonDblClick) {
+        if (watched == inb)
+            inb_DblClick();
+        else if (watched == his)
+            his_DblClick();
+        else if (watched == nam)
+            nam_DblClick();
+    } else if (type == QEvent::MouseButtonRelease && inside) {
+        // A click is a press and a release on the same mark.
+        if (watched == aut)
+            aut_Click();
+        else if (watched == autret)
+            autret_Click();
+    }
     return QWidget::eventFilter(watched, event);
 }

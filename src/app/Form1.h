@@ -4,6 +4,7 @@
 
 class AppState;
 class Glint;
+class Picture;
 class PictureButton;
 class QFrame;
 class QLabel;
@@ -25,7 +26,7 @@ public:
     void Form_Load();
 
     // Controls, named as the other windows know them.
-    QLabel *Image1;
+    Picture *Image1;
     QLabel *inb;
     QLabel *his;
     QLabel *aut;
@@ -60,25 +61,58 @@ public:
     void Glint2_DblClick();
     void ret_MouseDown();
     void ret_MouseUp();
+    void Label1_MouseDown();
+    void Label1_MouseUp();
+    // pos is relative to the window's client area.
+    void Form_MouseDown(Qt::MouseButton button, const QPoint &pos);
+    void Image2_MouseUp(Qt::MouseButton button);
 
     // Opens the popup menu at a screen position.
     void PopUpTrayMenu(const QPoint &globalPos);
+    // The screen point for the menu of a mouse event at pos: the client area's origin plus
+    // pos, also for a press on the menu button (its own coordinates added to the window's).
+    QPoint menuPosition(const QPoint &pos) const;
 
     // Going to the background: the menu's form hides the viewer, Form3, the browser and the
     // login window; the close dialog's form only the viewer and the browser.
     void EnterBackgroundFromMenu();
     void EnterBackgroundFromCloseDialog();
     void LeaveBackground();
+    bool inBackground() const { return m_background != Background::No; }
+
+    // Shows the one close dialog (Label1, a close request, the menu's Exit).
+    void showCloseDialog();
 
     // The count texts.
     static QString inboxCountText(int count);
     static QString historyCountText(int count);
 
+    static QString caption() { return QStringLiteral("Notavo 3.0"); }
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    enum class Background { No, Hidden, Minimized };
+
+    void buildControls();
+    void connectControls();
+    QLabel *addLabel(const char *name, const QString &text, const QRect &rect);
+    void setLabel1Pressed(bool pressed);
+    void announceBackground();
+    // Hides the window, or minimises it where no tray icon could bring it back.
+    void leaveScreen();
+    // Where there is no tray, waiting messages show in the title and ask for attention.
+    void announceCount(int count);
+    bool trayAvailable() const;
+
     AppState &m_state;
+    Background m_background = Background::No;
+    // The inbox count last announced; -1 before the first.
+    int m_announcedCount = -1;
+    // Set by a press of ret that may retrieve; a refused press leaves it clear.
+    bool m_retArmed = false;
 };

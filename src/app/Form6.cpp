@@ -1,11 +1,140 @@
 #include "Form6.h"
 
-#include "app/AppState.h"
+#include "AppState.h"
+#include "Form1.h"
+#include "Twips.h"
+#include "platform/Picture.h"
+#include "platform/PictureButton.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+
+namespace {
+
+const QLatin1String Chosen("X");
+
+} // namespace
 
 Form6::Form6(AppState &state, QWidget *parent)
-    : QWidget(parent)
+    : QWidget(parent, Qt::Dialog)
     , m_state(state)
 {
     setObjectName(QStringLiteral("Form6"));
+    setWindowTitle(QStringLiteral("Quit Notavo"));
+    setWindowIcon(QIcon(QStringLiteral(":/pictures/notavo.svg")));
+    setFixedSize(twipsSize(4500, 2400));
 
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, QColor(0xe6, 0xf1, 0xf0));
+    setPalette(colours);
+    setAutoFillBackground(true);
+    Picture::installBackground(this, QStringLiteral(":/pictures/background-close.svg"));
+    setStyleSheet(
+        QStringLiteral("QLabel { color: #10263d; }"
+                       "QLabel#qui, QLabel#min { background: #ffffff; border: 1px solid #147a80;"
+                       " font-weight: bold; }"));
+
+    qui = addLabel("qui", QString(), twips(480, 540, 255, 255));
+    Label1 = addLabel("Label1", tr("Quit Notavo"), twips(900, 510, 3300, 315));
+    min = addLabel("min", Chosen, twips(480, 1020, 255, 255));
+    Label2 = addLabel("Label2", tr("Run in background"), twips(900, 990, 3300, 315));
+    qui->setAlignment(Qt::AlignCenter);
+    min->setAlignment(Qt::AlignCenter);
+    qui->setAccessibleName(Label1->text());
+    min->setAccessibleName(Label2->text());
+
+    oki = PictureButton::createPair(this, QStringLiteral("oki"), tr("OK"),
+                                    twips(600, 1680, 1500, 435));
+    okip = oki->twin();
+    can = PictureButton::createPair(this, QStringLiteral("can"), tr("Cancel"),
+                                    twips(2400, 1680, 1500, 435));
+    canp = can->twin();
+    connect(oki, &PictureButton::mouseUp, this, &Form6::oki_MouseUp);
+    connect(can, &PictureButton::mouseUp, this, &Form6::can_MouseUp);
+    oki->setFocus();
+}
+
+QLabel *Form6::addLabel(const char *name, const QString &text, const QRect &rect)
+{
+    auto *label = new QLabel(text, this);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(rect);
+    label->setCursor(Qt::PointingHandCursor);
+    label->installEventFilter(this);
+    return label;
+}
+
+void Form6::qui_Click()
+{
+    if (qui->text() == Chosen)
+        return;
+    qui->setText(Chosen);
+    min->setText(QString());
+}
+
+void Form6::min_Click()
+{
+    if (min->text() == Chosen)
+        return;
+    min->setText(Chosen);
+    qui->setText(QString());
+}
+
+void Form6::oki_MouseUp()
+{
+    if (qui->text() == Chosen) {
+        // At once: no window is asked, nothing is saved.
+        m_state.quitProgram();
+        return;
+    }
+    if (min->text() == Chosen) {
+        if (Form1 *main = m_state.form1())
+            main->EnterBackgroundFromCloseDialog();
+    }
+    m_state.unloadForm6();
+}
+
+void Form6::can_MouseUp()
+{
+    m_state.unloadForm6();
+}
+
+void Form6::closeEvent(QCloseEvent *event)
+{
+    // Closing the dialog's window is a cancel.
+    event->accept();
+    m_state.unloadForm6();
+}
+
+void Form6::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Up:
+        qui_Click();
+        break;
+    case Qt::Key_Down:
+        min_Click();
+        break;
+    case Qt::Key_Escape:
+        can_MouseUp();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+bool Form6::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        if (watched == qui || watched == Label1)
+            qui_Click();
+        else if (watched == min || watched == Label2)
+            min_Click();
+    }
+    return QWidget::eventFilter(watched, event);
 }

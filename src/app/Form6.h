@@ -3,13 +3,39 @@
 #include <QWidget>
 
 class AppState;
+class PictureButton;
+class QLabel;
 
+// The close dialog, the only way the program ends: quit at once, or run in the background.
+// The two marks form a two-way choice; running in the background is chosen at every opening.
 class Form6 : public QWidget
 {
     Q_OBJECT
 public:
     explicit Form6(AppState &state, QWidget *parent = nullptr);
 
+    QLabel *qui;
+    QLabel *min;
+    // The texts of the two choices; clicking one chooses it.
+    QLabel *Label1;
+    QLabel *Label2;
+    PictureButton *oki;
+    PictureButton *okip;
+    PictureButton *can;
+    PictureButton *canp;
+
+    void qui_Click();
+    void min_Click();
+    void oki_MouseUp();
+    void can_MouseUp();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    QLabel *addLabel(const char *name, const QString &text, const QRect &rect);
+
     AppState &m_state;
 };

@@ -1,11 +1,75 @@
 #include "Form7.h"
 
-#include "app/AppState.h"
+#include "AppState.h"
+#include "Form1.h"
+#include "Twips.h"
+#include "platform/Picture.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QScreen>
+#include <QTimer>
 
 Form7::Form7(AppState &state, QWidget *parent)
-    : QWidget(parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
     , m_state(state)
 {
     setObjectName(QStringLiteral("Form7"));
+    setWindowTitle(QStringLiteral("Notavo"));
+    setWindowIcon(QIcon(QStringLiteral(":/pictures/notavo.svg")));
+    setFixedSize(twipsSize(6015, 2760));
 
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, QColor(0xe6, 0xf1, 0xf0));
+    setPalette(colours);
+    setAutoFillBackground(true);
+    Picture::installBackground(this, QStringLiteral(":/pictures/background-splash.svg"));
+    setStyleSheet(QStringLiteral("QLabel { color: #10263d; }"));
+
+    Image1 = new Picture(QStringLiteral("Image1"), QStringLiteral(":/pictures/title.svg"), this);
+    Image1->setGeometry(twips(1200, 480, 3615, 555));
+
+    Label2 = new QLabel(tr("Thankyou for using Notavo"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setGeometry(twips(240, 1320, 5535, 480));
+    Label2->setAlignment(Qt::AlignCenter);
+    QFont large = font();
+    large.setPointSize(14);
+    large.setBold(true);
+    Label2->setFont(large);
+
+    Label1 = new QLabel(tr("Notavo Software, 1997"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(twips(240, 2160, 5535, 300));
+    Label1->setAlignment(Qt::AlignCenter);
+    Label1->setStyleSheet(QStringLiteral("color: #0f5e63;"));
+
+    // Ticks once: the first tick unloads the window.
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(Duration);
+    Timer1->setSingleShot(true);
+    connect(Timer1, &QTimer::timeout, this, &Form7::Timer1_Timer);
+    Timer1->start();
+
+    if (QScreen *display = screen())
+        move(display->availableGeometry().center() - rect().center());
+}
+
+void Form7::Timer1_Timer()
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    Timer1->stop();
+    m_state.unloadForm7();
+    if (Form1 *main = m_state.form1())
+        main->show();
+}
+
+void Form7::closeEvent(QCloseEvent *event)
+{
+    // A splash closed early must still bring the main window, or nothing would show it.
+    event->accept();
+    Timer1_Timer();
 }

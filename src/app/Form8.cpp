@@ -1,6 +1,34 @@
 #include "Form8.h"
 
-#include "app/AppState.h"
+#include "AppState.h"
+#include "Form1.h"
+#include "Form6.h"
+#include "about.h"
+#include "accounts/Form5.h"
+#include "accounts/usopt.h"
+#include "messages/Form4.h"
+#include "messages/newmes.h"
+#include "platform/Dialogs.h"
+#include "store/Store.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QTimer>
+
+namespace {
+
+const QLatin1String On("X");
+
+void showWindow(QWidget &window)
+{
+    // Showing a window that is already open brings it forward.
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+} // namespace
 
 Form8::Form8(AppState &state, QWidget *parent)
     : QWidget(parent)
@@ -8,4 +36,195 @@ Form8::Form8(AppState &state, QWidget *parent)
 {
     setObjectName(QStringLiteral("Form8"));
 
+    mnu = new QMenu(QStringLiteral("mnu"), this);
+    mnu->setObjectName(QStringLiteral("mnu"));
+
+    mnuNewMessage = addItem(mnu, "mnuNewMessage", tr("&Compose Message"), QStringLiteral("Ctrl+N"),
+                            &Form8::mnuNewMessage_Click);
+    mnuOpen = addSubmenu(mnu, "mnuOpen", tr("&Open"));
+    mnuInbox = addItem(mnuOpen, "mnuInbox", tr("&Inbox"), QString(), &Form8::mnuInbox_Click);
+    mnuHistory
+        = addItem(mnuOpen, "mnuHistory", tr("&History"), QString(), &Form8::mnuHistory_Click);
+    mnuBarLine1 = addSeparator(mnu, "mnuBarLine1");
+
+    mnuOptions = addSubmenu(mnu, "mnuOptions", tr("Options"));
+    mnuAutoTime = addCheckItem(mnuOptions, "mnuAutoTime", tr("Auto &Time"),
+                               QStringLiteral("Ctrl+A"), &Form8::mnuAutoTime_Click);
+    mnuAutoRet = addCheckItem(mnuOptions, "mnuAutoRet", tr("Auto &Retrieve"),
+                              QStringLiteral("Ctrl+R"), &Form8::mnuAutoRet_Click);
+    mnuBar = addSeparator(mnuOptions, "mnuBar");
+    mnuStartup = addCheckItem(mnuOptions, "mnuStartup", tr("&Run at Windows Startup"), QString(),
+                              &Form8::mnuStartup_Click);
+    mnuBarLine2 = addSeparator(mnuOptions, "mnuBarLine2");
+    mnuRuninBack = addItem(mnuOptions, "mnuRuninBack", tr("&Run in Background"),
+                           QStringLiteral("F9"), &Form8::mnuRuninBack_Click);
+    mnuBarLine4 = addSeparator(mnuOptions, "mnuBarLine4");
+    mnuLog = addItem(mnuOptions, "mnuLog", tr("&Log into Account"), QStringLiteral("Ctrl+L"),
+                     &Form8::mnuLog_Click);
+    mnuusopt
+        = addItem(mnuOptions, "mnuusopt", tr("&User Options"), QString(), &Form8::mnuusopt_Click);
+
+    mnuHelp = addSubmenu(mnu, "mnuHelp", tr("&Help"));
+    mnuAbout
+        = addItem(mnuHelp, "mnuAbout", tr("&About"), QStringLiteral("F1"), &Form8::mnuAbout_Click);
+    mnuBarLine3 = addSeparator(mnu, "mnuBarLine3");
+    mnuExit = addItem(mnu, "mnuExit", tr("&Exit"), QString(), &Form8::mnuExit_Click);
+}
+
+QAction *Form8::createItem(QMenu *menu, const char *name, const QString &caption,
+                           const QString &shortcut)
+{
+    // Text after a tab is drawn as the item's shortcut, but binds no key: the menu's owner is
+    // never active, so the keys are labels only.
+    QAction *item
+        = menu->addAction(shortcut.isEmpty() ? caption : caption + QLatin1Char('\t') + shortcut);
+    item->setObjectName(QLatin1String(name));
+    return item;
+}
+
+QAction *Form8::addItem(QMenu *menu, const char *name, const QString &caption,
+                        const QString &shortcut, void (Form8::*handler)())
+{
+    QAction *item = createItem(menu, name, caption, shortcut);
+    connect(item, &QAction::triggered, this, handler);
+    return item;
+}
+
+QAction *Form8::addCheckItem(QMenu *menu, const char *name, const QString &caption,
+                             const QString &shortcut, void (Form8::*handler)())
+{
+    QAction *item = createItem(menu, name, caption, shortcut);
+    item->setCheckable(true);
+    item->setChecked(true);
+    // The handler decides from the mark as it was before the click, so undo the toggle the
+    // menu has already made.
+    connect(item, &QAction::triggered, this, [this, item, handler](bool checked) {
+        item->setChecked(!checked);
+        (this->*handler)();
+    });
+    return item;
+}
+
+QAction *Form8::addSeparator(QMenu *menu, const char *name)
+{
+    QAction *separator = menu->addSeparator();
+    separator->setObjectName(QLatin1String(name));
+    return separator;
+}
+
+QMenu *Form8::addSubmenu(QMenu *menu, const char *name, const QString &caption)
+{
+    QMenu *submenu = menu->addMenu(caption);
+    submenu->setObjectName(QLatin1String(name));
+    submenu->menuAction()->setObjectName(QLatin1String(name));
+    return submenu;
+}
+
+QString Form8::caption(const QAction *item)
+{
+    return item->text().section(QLatin1Char('\t'), 0, 0);
+}
+
+void Form8::popUp(const QPoint &globalPos)
+{
+    mnu->popup(globalPos);
+}
+
+void Form8::mnuNewMessage_Click()
+{
+    newmes &compose = m_state.compose();
+    compose.clearFields();
+    showWindow(compose);
+}
+
+void Form8::mnuInbox_Click()
+{
+    m_state.form4().OpenInbox();
+}
+
+void Form8::mnuHistory_Click()
+{
+    m_state.form4().OpenHistory();
+}
+
+void Form8::mnuAutoTime_Click()
+{
+    QTimer *clock = m_state.compose().Timer1;
+    Form1 *main = m_state.form1();
+    if (mnuAutoTime->isChecked()) {
+        mnuAutoTime->setChecked(false);
+        clock->stop();
+        if (main)
+            main->aut->setText(QString());
+    } else {
+        mnuAutoTime->setChecked(true);
+        clock->start();
+        if (main)
+            main->aut->setText(On);
+    }
+}
+
+void Form8::mnuAutoRet_Click()
+{
+    Form1 *main = m_state.form1();
+    if (!mnuAutoRet->isChecked()) {
+        if (main) {
+            main->Timer1->start();
+            main->Timer3->start();
+            main->autret->setText(On);
+        }
+        mnuAutoRet->setChecked(true);
+    } else {
+        if (main) {
+            main->Timer1->stop();
+            main->Timer3->stop();
+            main->autret->setText(QString());
+        }
+        mnuAutoRet->setChecked(false);
+    }
+}
+
+void Form8::mnuStartup_Click()
+{
+    // The shortcut follows at the next start.
+    const bool wasChecked = mnuStartup->isChecked();
+    mnuStartup->setChecked(!wasChecked);
+    const StoreResult written
+        = Store::writeSingleValue(m_state.dataFile(QStringLiteral("st.kfl")),
+                                  wasChecked ? QStringLiteral("no") : QStringLiteral("yes"));
+    if (!written.ok()) {
+        // The file keeps its old value; the mark must not claim otherwise.
+        mnuStartup->setChecked(wasChecked);
+        m_state.dialogs().messageBox(written.describe(), Dialogs::applicationTitle(),
+                                     Dialogs::Icon::Exclamation);
+    }
+}
+
+void Form8::mnuRuninBack_Click()
+{
+    if (Form1 *main = m_state.form1())
+        main->EnterBackgroundFromMenu();
+}
+
+void Form8::mnuLog_Click()
+{
+    showWindow(m_state.form5());
+}
+
+void Form8::mnuusopt_Click()
+{
+    showWindow(m_state.userOptions());
+}
+
+void Form8::mnuAbout_Click()
+{
+    showWindow(m_state.aboutWindow());
+}
+
+void Form8::mnuExit_Click()
+{
+    if (Form1 *main = m_state.form1())
+        main->showCloseDialog();
+    else
+        showWindow(m_state.form6());
 }

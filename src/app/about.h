@@ -3,12 +3,29 @@
 #include <QWidget>
 
 class AppState;
+class Picture;
+class QLabel;
+class QPushButton;
 
+// The About window: the title picture, a few words on what the program is for, and how to
+// reach its makers.
 class about : public QWidget
 {
     Q_OBJECT
 public:
     explicit about(AppState &state, QWidget *parent = nullptr);
+
+    Picture *Image1;
+    QLabel *Label1;
+    QLabel *Label2;
+    QLabel *Label3;
+    QPushButton *Command1;
+
+    // Closes and unloads the window.
+    void Command1_Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     AppState &m_state;

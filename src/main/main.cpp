@@ -3,16 +3,21 @@
 #include "platform/QtPlatform.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QIcon>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Notavo"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/notavo.svg")));
     // Closing windows never ends the program: only the close dialog's quit does.
     QApplication::setQuitOnLastWindowClosed(false);
 
     QtPlatform desktop;
     AppState state(QCoreApplication::applicationDirPath(), desktop.platform());
+    // The start-up shortcut points at this program under the name it was started as.
+    state.executableName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
     Form1 mainWindow(state);
     mainWindow.Form_Load();
     return app.exec();

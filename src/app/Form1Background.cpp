@@ -1,0 +1,118 @@
+// The main window's popup menu and its going to and coming back from the background.
+#include "Form1.h"
+
+#include "AppState.h"
+#include "Form3.h"
+#include "Form8.h"
+#include "accounts/Form5.h"
+#include "messages/Form2.h"
+#include "messages/Form4.h"
+#include "platform/Dialogs.h"
+#include "platform/Glint.h"
+#include "platform/PictureButton.h"
+
+#include <QCursor>
+#include <QMenu>
+#include <QTimer>
+
+namespace {
+
+const QLatin1String Yes("yes");
+
+// Records whether a window is shown and hides it; a window not loaded counts as not shown.
+QString takeShown(QWidget *window)
+{
+    if (!window)
+        return QStringLiteral("no");
+    const bool shown = window->isVisible();
+    window->hide();
+    return shown ? QStringLiteral("yes") : QStringLiteral("no");
+}
+
+} // namespace
+
+QPoint Form1::menuPosition(const QPoint &pos) const
+{
+    return mapToGlobal(pos);
+}
+
+void Form1::PopUpTrayMenu(const QPoint &globalPos)
+{
+    m_state.form8().popUp(globalPos);
+}
+
+void Form1::Image2_MouseUp(Qt::MouseButton button)
+{
+    if (button != Qt::LeftButton)
+        return;
+    // Where the button was released, kept on the button for a keyboard press.
+    QPoint pos = Image2->mapFromGlobal(QCursor::pos());
+    pos.setX(qBound(0, pos.x(), Image2->width() - 1));
+    pos.setY(qBound(0, pos.y(), Image2->height() - 1));
+    PopUpTrayMenu(menuPosition(pos));
+}
+
+void Form1::leaveScreen()
+{
+    // Without a tray there is no icon to come back through: keep the window in the task bar.
+    if (m_state.platform().tray.isSystemTrayAvailable()) {
+        hide();
+        m_background = Background::Hidden;
+    } else {
+        m_background = Background::Minimized;
+        showMinimized();
+    }
+}
+
+void Form1::announceBackground()
+{
+    const QString text = m_state.platform().tray.isSystemTrayAvailable()
+        ? QStringLiteral("Notavo will now run in background. To open, double click on the icon "
+                         "in your system tray.")
+        : QStringLiteral("Notavo will now run in background. To open, click on Notavo in your "
+                         "task bar.");
+    m_state.dialogs().messageBox(text, QStringLiteral("Notavo"), Dialogs::Icon::Exclamation);
+}
+
+void Form1::EnterBackgroundFromMenu()
+{
+    announceBackground();
+    leaveScreen();
+    m_state.Form2WasShown = takeShown(m_state.form2IfLoaded());
+    m_state.Form3WasShown = takeShown(&m_state.form3());
+    m_state.Form4WasShown = takeShown(m_state.form4IfLoaded());
+    m_state.Form5WasShown = takeShown(m_state.form5IfLoaded());
+    Glint2->setInTray(true);
+}
+
+void Form1::EnterBackgroundFromCloseDialog()
+{
+    // The login window and Form3 stay as they are on this route.
+    announceBackground();
+    leaveScreen();
+    m_state.Form2WasShown = takeShown(m_state.form2IfLoaded());
+    m_state.Form4WasShown = takeShown(m_state.form4IfLoaded());
+    Glint2->setInTray(true);
+}
+
+void Form1::LeaveBackground()
+{
+    m_background = Background::No;
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+
+    if (m_state.Form2WasShown == Yes)
+        m_state.form2().show();
+    if (m_state.Form3WasShown == Yes)
+        m_state.form3().show();
+    if (m_state.Form4WasShown == Yes)
+        m_state.form4().show();
+    if (m_state.Form5WasShown == Yes)
+        m_state.form5().show();
+    Timer2->start();
+    Glint2->setInTray(false);
+}

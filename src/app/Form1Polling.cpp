@@ -1,0 +1,220 @@
+// The main window's polling: the four timers, the option marks, the count labels and the
+// manual retrieval.
+#include "Form1.h"
+
+#include "AppState.h"
+#include "Form3.h"
+#include "Form8.h"
+#include "accounts/Form5.h"
+#include "messages/Form4.h"
+#include "messages/newmes.h"
+#include "platform/Dialogs.h"
+#include "platform/FileListBox.h"
+#include "platform/Glint.h"
+#include "platform/PictureButton.h"
+#include "platform/fs/FileList.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QTimer>
+
+namespace {
+
+const QLatin1String On("X");
+
+// Labels are written only when their text changes, so a steady count causes no redrawing.
+void setText(QLabel *label, const QString &text)
+{
+    if (label->text() != text)
+        label->setText(text);
+}
+
+} // namespace
+
+QString Form1::inboxCountText(int count)
+{
+    if (count == 0)
+        return QStringLiteral("No New Messages.");
+    if (count == 1)
+        return QStringLiteral("1 New Message.");
+    return QString::number(count) + QStringLiteral(" New Messages.");
+}
+
+QString Form1::historyCountText(int count)
+{
+    if (count == 0)
+        return QStringLiteral("No Messages in History.");
+    if (count == 1)
+        return QStringLiteral("1 Message in History.");
+    return QString::number(count) + QStringLiteral(" Messages in History.");
+}
+
+void Form1::Timer1_Timer()
+{
+    FileList *inbox = m_state.form3().File1;
+    inbox->refresh();
+    setText(inb, inboxCountText(inbox->count()));
+}
+
+void Form1::Timer2_Timer()
+{
+    // The count as last refreshed: with Auto Retrieve off the icon follows the manual
+    // retrieval, the login and the browser.
+    const int count = m_state.form3().File1->count();
+    Glint1->setInTray(count >= 1);
+    if (count != m_announcedCount)
+        announceCount(count);
+}
+
+void Form1::Timer3_Timer()
+{
+    FileList *history = m_state.form3().File2;
+    history->refresh();
+    setText(his, historyCountText(history->count()));
+}
+
+void Form1::Timer4_Timer()
+{
+    const QString mark = aut->text();
+    if (mark == On) {
+        QTimer *clock = m_state.compose().Timer1;
+        if (!clock->isActive())
+            clock->start();
+        m_state.form8().mnuAutoTime->setChecked(true);
+    } else if (mark.isEmpty()) {
+        QTimer *clock = m_state.compose().Timer1;
+        if (clock->isActive())
+            clock->stop();
+        m_state.form8().mnuAutoTime->setChecked(false);
+    }
+}
+
+bool Form1::trayAvailable() const
+{
+    return m_state.platform().tray.isSystemTrayAvailable();
+}
+
+void Form1::announceCount(int count)
+{
+    const bool more = count > qMax(0, m_announcedCount);
+    m_announcedCount = count;
+    // Asked only when the count changes: the answer may cost a trip to the display server.
+    if (trayAvailable()) {
+        setWindowTitle(caption());
+        return;
+    }
+    setWindowTitle(count > 0 ? caption() + QStringLiteral(" - ") + inboxCountText(count)
+                             : caption());
+    if (more)
+        QApplication::alert(this);
+}
+
+void Form1::aut_Click()
+{
+    QTimer *clock = m_state.compose().Timer1;
+    if (clock->isActive()) {
+        clock->stop();
+        aut->setText(QString());
+    } else {
+        clock->start();
+        aut->setText(On);
+    }
+}
+
+void Form1::autret_Click()
+{
+    QAction *menuMark = m_state.form8().mnuAutoRet;
+    if (!autret->text().isEmpty()) {
+        Timer1->stop();
+        Timer3->stop();
+        autret->setText(QString());
+        menuMark->setChecked(false);
+    } else {
+        Timer1->start();
+        Timer3->start();
+        autret->setText(On);
+        menuMark->setChecked(true);
+    }
+}
+
+void Form1::inb_DblClick()
+{
+    if (inb->text() != inboxCountText(0))
+        m_state.form4().OpenInbox();
+}
+
+void Form1::his_DblClick()
+{
+    if (his->text() != historyCountText(0))
+        m_state.form4().OpenHistory();
+}
+
+void Form1::nam_DblClick()
+{
+    QWidget &login = m_state.form5();
+    login.show();
+    login.raise();
+    login.activateWindow();
+}
+
+void Form1::Glint1_DblClick()
+{
+    m_state.form4().OpenInbox();
+}
+
+void Form1::Glint2_DblClick()
+{
+    LeaveBackground();
+}
+
+void Form1::ret_MouseDown()
+{
+    if (autret->text() != On) {
+        m_retArmed = true;
+        return;
+    }
+    m_retArmed = false;
+    retp->hide();
+    m_state.dialogs().messageBox(
+        QStringLiteral("Cannot recieve messages when 'auto recieve messages' is on."),
+        QStringLiteral("Sorry"), Dialogs::Icon::Exclamation);
+    // The release went to the box: let the button forget its press, retrieving nothing.
+    ret->releaseUp();
+}
+
+void Form1::ret_MouseUp()
+{
+    if (!m_retArmed)
+        return;
+    m_retArmed = false;
+    retp->hide();
+
+    FileList *inbox = m_state.form3().File1;
+    inbox->refresh();
+    const int count = inbox->count();
+    Dialogs &dialogs = m_state.dialogs();
+    if (count > 1) {
+        inb->setText(inboxCountText(count));
+        dialogs.messageBox(QStringLiteral("You have %1 new messages.").arg(count),
+                           QStringLiteral("New Messages"), Dialogs::Icon::Exclamation);
+    } else if (count == 1) {
+        inb->setText(inboxCountText(1));
+        dialogs.messageBox(QStringLiteral("You have 1 new message."), QStringLiteral("New Message"),
+                           Dialogs::Icon::Exclamation);
+    } else if (inb->text() != inboxCountText(0)) {
+        inb->setText(inboxCountText(0));
+        dialogs.messageBox(QStringLiteral("Sorry, you have no new messages."),
+                           QStringLiteral("No Messages"), Dialogs::Icon::Exclamation);
+    }
+
+    // Only a loaded browser has a list worth re-reading.
+    if (m_state.autoRetrieveOn()) {
+        if (Form4 *browser = m_state.form4IfLoaded())
+            browser->File1->refresh();
+    }
+
+    FileList *history = m_state.form3().File2;
+    history->refresh();
+    setText(his, historyCountText(history->count()));
+}

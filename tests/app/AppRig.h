@@ -1,0 +1,28 @@
+#pragma once
+
+#include "app/AppState.h"
+#include "app/Form1.h"
+#include "support/TempFolder.h"
+#include "support/TestPlatform.h"
+
+// A main window over a temporary data folder with every desktop service faked.
+struct AppRig
+{
+    explicit AppRig(const QString &folder = QString())
+        : state(folder.isEmpty() ? dir.path() : folder, p.platform())
+        , main(state)
+    {
+        state.quitProgram = [this] {
+            ++quits;
+        };
+    }
+
+    FakeGlint *glint1() const { return p.tray.created.at(0); }
+    FakeGlint *glint2() const { return p.tray.created.at(1); }
+
+    TestPlatform p;
+    TempFolder dir;
+    AppState state;
+    Form1 main;
+    int quits = 0;
+};

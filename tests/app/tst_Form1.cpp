@@ -1,0 +1,386 @@
+#include "AppRig.h"
+#include "accounts/Form5.h"
+#include "app/Form3.h"
+#include "app/Form6.h"
+#include "app/Form7.h"
+#include "app/Form8.h"
+#include "messages/newmes.h"
+#include "platform/PictureButton.h"
+#include "platform/fs/FileList.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QTimer>
+#include <QtTest>
+
+class tst_Form1 : public QObject
+{
+    Q_OBJECT
+private slots:
+    void firstStartInEmptyFolder();
+    void startupSetting_data();
+    void startupSetting();
+    void dataFolderWithTrailingSeparator();
+    void counts_data();
+    void counts();
+    void messageDroppedInAndRemoved();
+    void autoRetrieveOffStopsPolling();
+    void manualRetrieval();
+    void retrieveRefusedWhileAutoRetrieveOn();
+    void autoTimeFollowsMark();
+    void doubleClicks();
+    void closeRequestShowsOneDialog();
+    void closeMark();
+    void menuOpensAtMouse();
+};
+
+void tst_Form1::firstStartInEmptyFolder()
+{
+    AppRig rig;
+    rig.main.Form_Load();
+
+    QVERIFY(QFileInfo(rig.dir.file("History")).isDir());
+    QCOMPARE(rig.main.nam->text(), QStringLiteral("Default User"));
+    QCOMPARE(rig.state.SlotCode, QStringLiteral("d"));
+    QCOMPARE(rig.state.form3().File1->path(), rig.dir.path());
+    QCOMPARE(rig.state.form3().File2->path(), rig.dir.path() + "/History/");
+    QCOMPARE(rig.state.form3().File1->pattern(), QStringLiteral("*.msg"));
+    QVERIFY(rig.state.form8().mnuStartup->isChecked());
+    QCOMPARE(rig.p.shellLink.calls,
+             QList<QStringList>({ { "StartUp", "Notavo", rig.dir.path() + "/Notavo", "" } }));
+
+    // The main window waits for the splash.
+    Form7 *splash = rig.state.form7IfLoaded();
+    QVERIFY(splash && splash->isVisible());
+    QVERIFY(!rig.main.isVisible());
+    QVERIFY(splash->Timer1->isActive());
+    QCOMPARE(splash->Timer1->interval(), 4000);
+    splash->Timer1_Timer();
+    QVERIFY(!rig.state.form7IfLoaded());
+    QVERIFY(rig.main.isVisible());
+
+    // A second start finds the History folder in place and goes on.
+    rig.dir.write("History/kept.msg", "x");
+    rig.main.Form_Load();
+    QVERIFY(rig.dir.exists("History/kept.msg"));
+    QCOMPARE(rig.p.shellLink.calls.size(), 2);
+}
+
+void tst_Form1::startupSetting_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("runAtStartup");
+
+    QTest::newRow("no") << "st.kfl" << QByteArray("no\r\n") << false;
+    QTest::newRow("quoted no") << "st.kfl" << QByteArray("  \"no\"\r\n") << false;
+    QTest::newRow("No") << "st.kfl" << QByteArray("No\r\n") << true;
+    QTest::newRow("empty value") << "st.kfl" << QByteArray("\r\n") << true;
+    QTest::newRow("zero bytes") << "st.kfl" << QByteArray() << true;
+    QTest::newRow("other word") << "st.kfl" << QByteArray("never\r\n") << true;
+    QTest::newRow("name in capitals") << "ST.KFL" << QByteArray("no\r\n") << true;
+}
+
+void tst_Form1::startupSetting()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(bool, runAtStartup);
+
+    AppRig rig;
+    rig.dir.write(name, content);
+    rig.main.Form_Load();
+    QCOMPARE(rig.state.form8().mnuStartup->isChecked(), runAtStartup);
+    QCOMPARE(rig.p.shellLink.calls.size(), runAtStartup ? 1 : 0);
+    // The sequence goes on past a failing shortcut and reads nothing back into the file.
+    QCOMPARE(rig.dir.read(name), content);
+}
+
+void tst_Form1::dataFolderWithTrailingSeparator()
+{
+    TempFolder root;
+    AppRig rig(root.path() + "/");
+    rig.p.shellLink.result = false;
+    rig.main.Form_Load();
+
+    QCOMPARE(rig.state.form3().File1->path(), root.path() + "/");
+    QCOMPARE(rig.state.form3().File2->path(), root.path() + "/History/");
+    QVERIFY(QFileInfo(root.file("History")).isDir());
+    QCOMPARE(rig.p.shellLink.calls.value(0).value(2), root.path() + "/Notavo");
+}
+
+void tst_Form1::counts_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("inbox");
+    QTest::addColumn<QString>("history");
+
+    QTest::newRow("0") << 0 << "No New Messages."
+                       << "No Messages in History.";
+    QTest::newRow("1") << 1 << "1 New Message."
+                       << "1 Message in History.";
+    QTest::newRow("2") << 2 << "2 New Messages."
+                       << "2 Messages in History.";
+    QTest::newRow("12") << 12 << "12 New Messages."
+                        << "12 Messages in History.";
+}
+
+void tst_Form1::counts()
+{
+    QFETCH(int, count);
+    QFETCH(QString, inbox);
+    QFETCH(QString, history);
+
+    QCOMPARE(Form1::inboxCountText(count), inbox);
+    QCOMPARE(Form1::historyCountText(count), history);
+
+    AppRig rig;
+    rig.dir.makeFolder("History");
+    for (int i = 0; i < count; ++i) {
+        rig.dir.write(QStringLiteral("m%1.msg").arg(i), "x");
+        rig.dir.write(QStringLiteral("History/h%1.MSG").arg(i), "x");
+    }
+    // Other slots' messages and non-files are not counted.
+    rig.dir.write("other.ms1", "x");
+    rig.dir.makeFolder("folder.msg");
+    rig.main.Form_Load();
+    QTRY_COMPARE(rig.main.inb->text(), inbox);
+    QTRY_COMPARE(rig.main.his->text(), history);
+    QTRY_COMPARE(rig.glint1()->InTray(), count > 0);
+}
+
+void tst_Form1::messageDroppedInAndRemoved()
+{
+    AppRig rig;
+    rig.main.Form_Load();
+    QTRY_COMPARE(rig.main.inb->text(), QStringLiteral("No New Messages."));
+    QCOMPARE(rig.glint1()->tiptext(), QStringLiteral("New Message!"));
+    QCOMPARE(rig.glint1()->imagenumber(), 1);
+    QCOMPARE(rig.glint1()->imagelist().size(), 2);
+    QVERIFY(!rig.glint1()->InTray());
+
+    rig.dir.write("lunch.msg", "x");
+    QTRY_COMPARE(rig.main.inb->text(), QStringLiteral("1 New Message."));
+    QTRY_VERIFY(rig.glint1()->InTray());
+
+    QFile::remove(rig.dir.file("lunch.msg"));
+    QTRY_COMPARE(rig.main.inb->text(), QStringLiteral("No New Messages."));
+    QTRY_VERIFY(!rig.glint1()->InTray());
+}
+
+void tst_Form1::autoRetrieveOffStopsPolling()
+{
+    AppRig rig;
+    rig.main.Form_Load();
+    QTRY_COMPARE(rig.main.inb->text(), QStringLiteral("No New Messages."));
+
+    rig.main.autret_Click();
+    QCOMPARE(rig.main.autret->text(), QString());
+    QVERIFY(!rig.main.Timer1->isActive() && !rig.main.Timer3->isActive());
+    QVERIFY(rig.main.Timer2->isActive() && rig.main.Timer4->isActive());
+    QVERIFY(!rig.state.form8().mnuAutoRet->isChecked());
+
+    rig.dir.write("lunch.msg", "x");
+    rig.dir.write("History/old.msg", "x");
+    QTest::qWait(60);
+    QCOMPARE(rig.main.inb->text(), QStringLiteral("No New Messages."));
+    QCOMPARE(rig.main.his->text(), QStringLiteral("No Messages in History."));
+    QVERIFY(!rig.glint1()->InTray());
+
+    rig.main.autret_Click();
+    QCOMPARE(rig.main.autret->text(), QStringLiteral("X"));
+    QVERIFY(rig.state.form8().mnuAutoRet->isChecked());
+    QTRY_COMPARE(rig.main.inb->text(), QStringLiteral("1 New Message."));
+    QTRY_COMPARE(rig.main.his->text(), QStringLiteral("1 Message in History."));
+}
+
+void tst_Form1::manualRetrieval()
+{
+    AppRig rig;
+    rig.main.Form_Load();
+    // Off before the first tick: inb is still empty.
+    rig.main.autret_Click();
+    FakeDialogs &dialogs = rig.p.dialogs;
+
+    rig.main.ret->pressDown();
+    QVERIFY(rig.main.retp->isVisibleTo(&rig.main));
+    rig.main.ret->releaseUp();
+    QVERIFY(!rig.main.retp->isVisibleTo(&rig.main));
+    QCOMPARE(dialogs.messageTexts(), QStringList { "Sorry, you have no new messages." });
+    QCOMPARE(dialogs.last()->title, QStringLiteral("No Messages"));
+    QCOMPARE(dialogs.last()->icon, Dialogs::Icon::Exclamation);
+    QCOMPARE(rig.main.inb->text(), QStringLiteral("No New Messages."));
+    QCOMPARE(rig.main.his->text(), QStringLiteral("No Messages in History."));
+
+    // Already reading "No New Messages.": nothing at all is shown.
+    rig.main.ret->pressDown();
+    rig.main.ret->releaseUp();
+    QCOMPARE(dialogs.calls().size(), 1);
+
+    rig.dir.write("one.msg", "x");
+    rig.dir.write("History/old.msg", "x");
+    rig.main.ret->pressDown();
+    rig.main.ret->releaseUp();
+    QCOMPARE(dialogs.last()->text, QStringLiteral("You have 1 new message."));
+    QCOMPARE(dialogs.last()->title, QStringLiteral("New Message"));
+    QCOMPARE(rig.main.inb->text(), QStringLiteral("1 New Message."));
+    QCOMPARE(rig.main.his->text(), QStringLiteral("1 Message in History."));
+    QTRY_VERIFY(rig.glint1()->InTray());
+
+    rig.dir.write("two.msg", "x");
+    rig.dir.write("three.msg", "x");
+    rig.main.ret->pressDown();
+    rig.main.ret->releaseUp();
+    QCOMPARE(dialogs.last()->text, QStringLiteral("You have 3 new messages."));
+    QCOMPARE(dialogs.last()->title, QStringLiteral("New Messages"));
+    QCOMPARE(rig.main.inb->text(), QStringLiteral("3 New Messages."));
+}
+
+void tst_Form1::retrieveRefusedWhileAutoRetrieveOn()
+{
+    AppRig rig;
+    rig.main.Form_Load();
+    rig.main.inb->setText(QString());
+
+    rig.main.ret->pressDown();
+    QCOMPARE(rig.p.dialogs.messageTexts(),
+             QStringList { "Cannot recieve messages when 'auto recieve messages' is on." });
+    QCOMPARE(rig.p.dialogs.last()->title, QStringLiteral("Sorry"));
+    QVERIFY(!rig.main.retp->isVisibleTo(&rig.main));
+    // The release after the box retrieves nothing, and the next press is checked again.
+    rig.main.ret->releaseUp();
+    QCOMPARE(rig.main.inb->text(), QString());
+    rig.main.ret->pressDown();
+    rig.main.ret->releaseUp();
+    QCOMPARE(rig.p.dialogs.calls().size(), 2);
+    QCOMPARE(rig.main.inb->text(), QString());
+}
+
+void tst_Form1::autoTimeFollowsMark()
+{
+    AppRig rig;
+    rig.main.Form_Load();
+    QAction *menuMark = rig.state.form8().mnuAutoTime;
+    QTRY_VERIFY(rig.state.composeIfLoaded());
+    QTimer *clock = rig.state.compose().Timer1;
+    QVERIFY(!rig.state.compose().isVisible());
+    QTRY_VERIFY(clock->isActive());
+
+    rig.main.aut_Click();
+    QCOMPARE(rig.main.aut->text(), QString());
+    QVERIFY(!clock->isActive());
+    QTRY_VERIFY(!menuMark->isChecked());
+
+    rig.main.aut_Click();
+    QCOMPARE(rig.main.aut->text(), QStringLiteral("X"));
+    QVERIFY(clock->isActive());
+    QTRY_VERIFY(menuMark->isChecked());
+
+    // Timer4 follows the mark whoever sets it; any other text changes nothing.
+    rig.main.aut->setText(QString());
+    QTRY_VERIFY(!clock->isActive());
+    QTRY_VERIFY(!menuMark->isChecked());
+    rig.main.aut->setText(QStringLiteral("?"));
+    clock->start();
+    QTest::qWait(30);
+    QVERIFY(clock->isActive());
+    QVERIFY(!menuMark->isChecked());
+}
+
+void tst_Form1::doubleClicks()
+{
+    AppRig rig;
+    rig.main.Form_Load();
+    rig.main.show();
+    QTRY_COMPARE(rig.main.inb->text(), QStringLiteral("No New Messages."));
+    QTRY_COMPARE(rig.main.his->text(), QStringLiteral("No Messages in History."));
+
+    QTest::mouseDClick(rig.main.inb, Qt::LeftButton);
+    QTest::mouseDClick(rig.main.his, Qt::LeftButton);
+    QVERIFY(!rig.state.form4IfLoaded());
+
+    emit rig.glint1()->DblClick();
+    QVERIFY(rig.state.form4IfLoaded());
+    rig.state.unloadForm4();
+
+    rig.dir.write("History/old.msg", "x");
+    QTRY_COMPARE(rig.main.his->text(), QStringLiteral("1 Message in History."));
+    QTest::mouseDClick(rig.main.his, Qt::LeftButton);
+    QVERIFY(rig.state.form4IfLoaded());
+
+    QTest::mouseDClick(rig.main.nam, Qt::LeftButton);
+    QVERIFY(rig.state.form5IfLoaded() && rig.state.form5IfLoaded()->isVisible());
+}
+
+void tst_Form1::closeRequestShowsOneDialog()
+{
+    AppRig rig;
+    rig.main.show();
+    QVERIFY(!rig.main.close());
+    QVERIFY(rig.main.isVisible());
+    Form6 *dialog = rig.state.form6IfLoaded();
+    QVERIFY(dialog && dialog->isVisible());
+
+    QVERIFY(!rig.main.close());
+    rig.state.form8().mnuExit->trigger();
+    QCOMPARE(rig.state.form6IfLoaded(), dialog);
+    int dialogs = 0;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        dialogs += qobject_cast<Form6 *>(window) != nullptr;
+    QCOMPARE(dialogs, 1);
+    QCOMPARE(rig.quits, 0);
+}
+
+void tst_Form1::closeMark()
+{
+    AppRig rig;
+    rig.main.show();
+    QCOMPARE(rig.main.Label1->text(), QStringLiteral("X"));
+    QCOMPARE(rig.main.Label1->font().pointSize(), 18);
+    QVERIFY(rig.main.Label1->font().bold());
+
+    QTest::mousePress(rig.main.Label1, Qt::LeftButton);
+    QCOMPARE(rig.main.Label1->text(), QStringLiteral("o"));
+    QCOMPARE(rig.main.Label1->font().pointSize(), 12);
+    QVERIFY(!rig.state.form6IfLoaded());
+
+    QTest::mouseRelease(rig.main.Label1, Qt::LeftButton);
+    QCOMPARE(rig.main.Label1->text(), QStringLiteral("X"));
+    QCOMPARE(rig.main.Label1->font().pointSize(), 18);
+    QVERIFY(rig.state.form6IfLoaded() && rig.state.form6IfLoaded()->isVisible());
+}
+
+void tst_Form1::menuOpensAtMouse()
+{
+    AppRig rig;
+    rig.main.move(40, 30);
+    rig.main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.main));
+    QMenu *menu = rig.state.form8().mnu;
+
+    QTest::mousePress(&rig.main, Qt::LeftButton, {}, QPoint(20, 110));
+    QVERIFY(!menu->isVisible());
+    QTest::mousePress(&rig.main, Qt::RightButton, {}, QPoint(20, 110));
+    QVERIFY(menu->isVisible());
+    QCOMPARE(menu->pos(), rig.main.mapToGlobal(QPoint(20, 110)));
+    menu->close();
+
+    // The menu button adds its own coordinates to the window's, as the menu always did.
+    QCursor::setPos(rig.main.Image2->mapToGlobal(QPoint(7, 5)));
+    rig.main.Image2->pressDown();
+    QVERIFY(rig.main.Image3->isVisibleTo(&rig.main));
+    QVERIFY(!menu->isVisible());
+    rig.main.Image2->releaseUp();
+    QVERIFY(!rig.main.Image3->isVisibleTo(&rig.main));
+    QVERIFY(menu->isVisible());
+    QCOMPARE(menu->pos(), rig.main.mapToGlobal(QPoint(7, 5)));
+    menu->close();
+
+    rig.main.Image2->pressDown(Qt::RightButton);
+    rig.main.Image2->releaseUp(Qt::RightButton);
+    QVERIFY(!menu->isVisible());
+}
+
+QTEST_MAIN(tst_Form1)
+#include "tst_Form1.moc"

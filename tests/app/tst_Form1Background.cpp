@@ -1,0 +1,147 @@
+#include "AppRig.h"
+#include "accounts/Form5.h"
+#include "app/Form3.h"
+#include "messages/Form2.h"
+#include "messages/Form4.h"
+
+#include <QLabel>
+#include <QtTest>
+
+class tst_Form1Background : public QObject
+{
+    Q_OBJECT
+private slots:
+    void viewerComesBackBrowserStaysClosed();
+    void closeDialogRouteKeepsLoginWindow();
+    void enteringTwiceForgetsTheWindows();
+    void leavingBeforeEverEntering();
+    void withoutTrayTheWindowStaysReachable();
+};
+
+void tst_Form1Background::viewerComesBackBrowserStaysClosed()
+{
+    AppRig rig;
+    rig.main.Form_Load();
+    rig.main.show();
+    rig.state.form2().show();
+    QCOMPARE(rig.glint2()->tiptext(), QStringLiteral("Courivo Running in Background"));
+    QCOMPARE(rig.glint2()->imagenumber(), 2);
+
+    rig.main.EnterBackgroundFromMenu();
+    QCOMPARE(rig.p.dialogs.messageTexts(),
+             QStringList { "Notavo will now run in background. To open, double click on the "
+                           "icon in your system tray." });
+    QCOMPARE(rig.p.dialogs.last()->title, QStringLiteral("Notavo"));
+    QCOMPARE(rig.p.dialogs.last()->icon, Dialogs::Icon::Exclamation);
+    QVERIFY(!rig.main.isVisible());
+    QVERIFY(!rig.state.form2().isVisible());
+    QCOMPARE(rig.state.Form2WasShown, QStringLiteral("yes"));
+    QCOMPARE(rig.state.Form3WasShown, QStringLiteral("no"));
+    QCOMPARE(rig.state.Form4WasShown, QStringLiteral("no"));
+    QCOMPARE(rig.state.Form5WasShown, QStringLiteral("no"));
+    QVERIFY(rig.glint2()->InTray());
+    // A window never opened is not loaded just to be hidden.
+    QVERIFY(!rig.state.form4IfLoaded());
+
+    // Polling goes on in the background.
+    rig.dir.write("lunch.msg", "x");
+    QTRY_VERIFY(rig.glint1()->InTray());
+
+    emit rig.glint2()->DblClick();
+    QVERIFY(rig.main.isVisible());
+    QVERIFY(rig.state.form2().isVisible());
+    QVERIFY(!rig.state.form4IfLoaded());
+    QVERIFY(!rig.glint2()->InTray());
+    QVERIFY(rig.main.Timer2->isActive());
+}
+
+void tst_Form1Background::closeDialogRouteKeepsLoginWindow()
+{
+    AppRig rig;
+    rig.main.show();
+    rig.state.form4().show();
+    rig.state.form5().show();
+    rig.state.Form5WasShown = QStringLiteral("earlier");
+
+    rig.main.EnterBackgroundFromCloseDialog();
+    QVERIFY(!rig.main.isVisible());
+    QVERIFY(!rig.state.form4().isVisible());
+    QVERIFY(rig.state.form5().isVisible());
+    QCOMPARE(rig.state.Form2WasShown, QStringLiteral("no"));
+    QCOMPARE(rig.state.Form4WasShown, QStringLiteral("yes"));
+    QCOMPARE(rig.state.Form3WasShown, QString());
+    QCOMPARE(rig.state.Form5WasShown, QStringLiteral("earlier"));
+    QVERIFY(rig.glint2()->InTray());
+
+    rig.main.LeaveBackground();
+    QVERIFY(rig.state.form4().isVisible());
+    QVERIFY(!rig.glint2()->InTray());
+}
+
+void tst_Form1Background::enteringTwiceForgetsTheWindows()
+{
+    AppRig rig;
+    rig.main.show();
+    rig.state.form2().show();
+    rig.main.EnterBackgroundFromMenu();
+    rig.main.EnterBackgroundFromMenu();
+    QCOMPARE(rig.p.dialogs.calls().size(), 2);
+    QCOMPARE(rig.state.Form2WasShown, QStringLiteral("no"));
+
+    rig.main.LeaveBackground();
+    QVERIFY(rig.main.isVisible());
+    QVERIFY(!rig.state.form2().isVisible());
+}
+
+void tst_Form1Background::leavingBeforeEverEntering()
+{
+    AppRig rig;
+    rig.main.show();
+    rig.glint2()->setInTray(true);
+    rig.main.Glint2_DblClick();
+    QVERIFY(rig.main.isVisible());
+    QVERIFY(!rig.state.form2IfLoaded());
+    QVERIFY(!rig.state.form4IfLoaded());
+    QVERIFY(!rig.state.form5IfLoaded());
+    QVERIFY(!rig.state.form3().isVisible());
+    QVERIFY(!rig.glint2()->InTray());
+}
+
+void tst_Form1Background::withoutTrayTheWindowStaysReachable()
+{
+    AppRig rig;
+    rig.p.tray.available = false;
+    rig.main.Form_Load();
+    rig.main.show();
+    rig.state.form2().show();
+
+    rig.main.EnterBackgroundFromMenu();
+    QVERIFY(rig.p.dialogs.last()->text.contains(QLatin1String("task bar")));
+    QVERIFY(rig.main.isVisible());
+    QVERIFY(rig.main.isMinimized());
+    QVERIFY(rig.main.inBackground());
+    QVERIFY(!rig.state.form2().isVisible());
+
+    // Waiting messages show in the title, in the background and out of it.
+    rig.dir.write("a.msg", "x");
+    rig.dir.write("b.msg", "x");
+    QTRY_COMPARE(rig.main.windowTitle(), QStringLiteral("Notavo 3.0 - 2 New Messages."));
+
+    // Restoring the window is the way back.
+    rig.main.showNormal();
+    QVERIFY(!rig.main.inBackground());
+    QVERIFY(rig.state.form2().isVisible());
+
+    QFile::remove(rig.dir.file("a.msg"));
+    QFile::remove(rig.dir.file("b.msg"));
+    QTRY_COMPARE(rig.main.windowTitle(), QStringLiteral("Notavo 3.0"));
+
+    // With a tray the title stays the program's own.
+    rig.p.tray.available = true;
+    rig.dir.write("c.msg", "x");
+    QTRY_VERIFY(rig.glint1()->InTray());
+    QCOMPARE(rig.main.windowTitle(), QStringLiteral("Notavo 3.0"));
+}
+
+QTEST_MAIN(tst_Form1Background)
+#include "tst_Form1Background.moc"
