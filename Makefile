@@ -65,3 +65,59 @@ launcher:
 
 clean:
 	rm -rf $(BUILD)
+
+# ---- Reliability and security checks -------------------------------------------------------
+
+# The multi-process, crash, fault and hostile-folder tests at full size (4 writers x 500
+# messages, 200 kills during a save); each test is bounded by `timeout`.
+STRESS_TESTS = tst_ConcurrentWriters tst_CrashDuringWrite tst_StoreFaults tst_HostileFolder \
+               tst_HostileContents tst_HostileNames
+STRESS_SECONDS ?= 600
+
+stress: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target notavo_stress_child $(STRESS_TESTS)
+	@cd $(BUILD)/tests/reliability && for t in $(STRESS_TESTS); do \
+	  echo "== $$t (full size)"; \
+	  NOTAVO_STRESS=1 QT_QPA_PLATFORM=offscreen timeout $(STRESS_SECONDS) ./$$t > $$t.stress.log 2>&1; \
+	  rc=$$?; grep -E -A2 "^(QINFO|FAIL|XFAIL|SKIP|Totals)" $$t.stress.log | grep -v "^--"; \
+	  [ $$rc -eq 0 ] || { echo "$$t FAILED (exit $$rc; log: $(BUILD)/tests/reliability/$$t.stress.log)"; exit 1; }; \
+	done; echo "stress: all passed"
+
+# libFuzzer runs of the store's parsers and codec, FUZZ_SECONDS each, in their own clang build.
+FUZZ_BUILD    ?= build-fuzz
+FUZZ_TARGETS   = fuzz_first_field fuzz_whole_text fuzz_cp1252
+FUZZ_SECONDS  ?= 30
+FUZZ_PACKAGES  = clang libclang-rt-14-dev
+
+fuzz: deps
+	@missing=""; for p in $(FUZZ_PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  if [ "$$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi; \
+	  $$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DNOTAVO_FUZZ=ON \
+	      -DNOTAVO_BUILD_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_TARGETS)
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$t; \
+	  echo "== $$t ($(FUZZ_SECONDS) s; new inputs go to $(FUZZ_BUILD)/corpus/$$t)"; \
+	  $(FUZZ_BUILD)/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ_BUILD)/$$t- $(FUZZ_BUILD)/corpus/$$t fuzz/corpus/$$t \
+	    > $(FUZZ_BUILD)/$$t.log 2>&1 || { tail -40 $(FUZZ_BUILD)/$$t.log; echo "$$t FOUND A FAULT"; exit 1; }; \
+	  grep -E "^(Done|stat::number_of_executed_units)" $(FUZZ_BUILD)/$$t.log; \
+	done
+
+# The whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+ASAN_BUILD ?= build-asan
+
+test-asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DNOTAVO_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && \
+	  ASAN_OPTIONS=detect_stack_use_after_return=1:strict_init_order=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS)
