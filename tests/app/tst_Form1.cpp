@@ -242,8 +242,17 @@ void tst_Form1::retrieveRefusedWhileAutoRetrieveOn()
     AppRig rig;
     rig.main.Form_Load();
     rig.main.inb->setText(QString());
+    // Polling goes on while the box is open.
+    bool polledMeanwhile = false;
+    rig.p.dialogs.whileOpen = [&] {
+        rig.dir.write("lunch.msg", "x");
+        polledMeanwhile = QTest::qWaitFor([&] { return rig.main.inb->text() == "1 New Message."; });
+        rig.main.inb->setText(QString());
+    };
 
     rig.main.ret->pressDown();
+    rig.p.dialogs.whileOpen = nullptr;
+    QVERIFY(polledMeanwhile);
     QCOMPARE(rig.p.dialogs.messageTexts(),
              QStringList { "Cannot recieve messages when 'auto recieve messages' is on." });
     QCOMPARE(rig.p.dialogs.last()->title, QStringLiteral("Sorry"));
