@@ -1,5 +1,3 @@
-#include "TempFolder.h"
-#include "TestPlatform.h"
 #include "accounts/Form5.h"
 #include "accounts/usopt.h"
 #include "app/AppState.h"
@@ -8,6 +6,8 @@
 #include "messages/Form4.h"
 #include "platform/FileListBox.h"
 #include "platform/fs/FileList.h"
+#include "support/TempFolder.h"
+#include "support/TestPlatform.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,8 +1,8 @@
-#include "TempFolder.h"
-#include "TestPlatform.h"
 #include "accounts/usopt.h"
 #include "app/AppState.h"
 #include "platform/PictureButton.h"
+#include "support/TempFolder.h"
+#include "support/TestPlatform.h"
 
 #include <QDir>
 #include <QLabel>
