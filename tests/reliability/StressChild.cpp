@@ -5,6 +5,8 @@
 //       writes <count> messages, all under the one name
 //   notavo_stress_child loop <path> <size>
 //       saves two known contents of <size> bytes in turn until it is killed
+//   notavo_stress_child values <path> <count>
+//       writes the account values valueText(0) and valueText(1) in turn, <count> times
 // Exits with 1 (and says why on stderr) when a write fails.
 #include "StressContent.h"
 #include "store/Cp1252Codec.h"
@@ -50,6 +52,18 @@ int main(int argc, char **argv)
             if (!save(path, contents[i]))
                 return 1;
         }
+    }
+    if (args.size() == 4 && args.at(1) == QLatin1String("values")) {
+        const int count = args.at(3).toInt();
+        for (int i = 0; i < count; ++i) {
+            const StoreResult result
+                = Store::writeSingleValue(args.at(2), StressContent::valueText(i % 2));
+            if (!result.ok()) {
+                std::fprintf(stderr, "notavo_stress_child: %s\n", qPrintable(result.describe()));
+                return 1;
+            }
+        }
+        return 0;
     }
     if (args.size() != 6)
         return usage();

@@ -48,4 +48,10 @@ bool identify(const QByteArray &file, int *writer, int *index)
     return true;
 }
 
+QString valueText(int which)
+{
+    return which == 0 ? QStringLiteral("Ann Smith ") + QString(3000, QLatin1Char('a'))
+                      : QStringLiteral("Bob Jones ") + QString(5000, QLatin1Char('b'));
+}
+
 } // namespace StressContent

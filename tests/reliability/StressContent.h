@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 // Deterministic message contents for the multi-process tests: every message names its writer,
 // its index and its size in a first line, and the rest is generated from those, so a reader
@@ -24,5 +25,9 @@ QByteArray fileBytes(int writer, int index, int size);
 // Reads writer, index and size from the first line of file bytes and checks that the file is
 // exactly fileBytes() of them. False for anything else (empty, cut short, mixed).
 bool identify(const QByteArray &file, int *writer, int *index);
+
+// Two account values (a full name with a comma-free tail of some length) that writers
+// alternate: a reader must always see one of them whole.
+QString valueText(int which);
 
 } // namespace StressContent

@@ -12,7 +12,11 @@
 #include <QTest>
 
 #include <memory>
+#include <thread>
 #include <vector>
+
+#include <sys/inotify.h>
+#include <unistd.h>
 
 // Several copies of the program share one folder with no locking. Four writer processes
 // save at once while this process lists and reads the folder the way a polling copy does.
@@ -24,6 +28,8 @@ private slots:
     void initTestCase();
     void distinctNamesAllArriveWhole();
     void sameNameAlwaysHoldsOneWholeMessage();
+    void accountValueIsNeverMissing();
+    void saveDuringMoveIsKept();
 
 private:
     using Processes = std::vector<std::unique_ptr<QProcess>>;
@@ -194,6 +200,82 @@ void tst_ConcurrentWriters::sameNameAlwaysHoldsOneWholeMessage()
     QCOMPARE(list.count(), 1);
     qInfo("%d writers x %d saves of one name: %d reads, %d different whole messages seen",
           m_writers, m_count, reads, int(seen.size()));
+}
+
+// A copy reading an account file while another rewrites it sees the old or the new value,
+// never an empty or missing file (which would read as the default: "yes" for st.kfl, or a
+// missing account that the login window offers to create).
+void tst_ConcurrentWriters::accountValueIsNeverMissing()
+{
+    TempFolder dir;
+    const QString path = dir.file("pp2f.kfl");
+    QVERIFY(Store::writeSingleValue(path, StressContent::valueText(0)).ok());
+    Processes writers;
+    for (int writer = 0; writer < 2; ++writer) {
+        auto process = std::make_unique<QProcess>();
+        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->start(QStringLiteral(NOTAVO_STRESS_CHILD),
+                       { "values", path, QString::number(m_count * 2) });
+        QVERIFY(process->waitForStarted(10000));
+        writers.push_back(std::move(process));
+    }
+    const QDeadlineTimer deadline(m_timeoutMs);
+    int reads = 0;
+    for (bool done = false; !done && !deadline.hasExpired();) {
+        done = allFinished(writers);
+        StoreResult result;
+        const QString field = Store::readFirstField(path, &result);
+        QVERIFY2(result.ok(), qPrintable(result.describe()));
+        QVERIFY2(field == StressContent::valueText(0) || field == StressContent::valueText(1),
+                 qPrintable(QStringLiteral("read %1: %2 characters").arg(reads).arg(field.size())));
+        const QString guarded = Store::guardedRead(path, "fallback");
+        QVERIFY(guarded == StressContent::valueText(0) || guarded == StressContent::valueText(1));
+        reads += 2;
+    }
+    checkExits(writers);
+    qInfo("2 writers x %d account saves: %d reads, all whole", m_count * 2, reads);
+}
+
+// One copy files a message into History while another saves a new version of it. The move
+// reads the old version, writes it into History, then deletes the source: if the save lands
+// between the read and the delete, the delete takes the new version, which is then nowhere.
+// The other copy's save is started the moment the move begins writing its History copy (a
+// large message makes that write slow), which puts it in that window every time.
+void tst_ConcurrentWriters::saveDuringMoveIsKept()
+{
+    const int rounds = StressContent::fullSize() ? 50 : 10;
+    const QByteArray oldVersion = "version 1 " + QByteArray(4 * 1024 * 1024, 'o');
+    int lost = 0;
+    for (int round = 0; round < rounds; ++round) {
+        TempFolder dir;
+        dir.makeFolder("History");
+        dir.write("m.ms3", oldVersion);
+        const int events = ::inotify_init1(IN_CLOEXEC);
+        QVERIFY(events >= 0);
+        QVERIFY(::inotify_add_watch(events, QFile::encodeName(dir.file("History")).constData(),
+                                    IN_CREATE)
+                >= 0);
+        StoreResult saved;
+        std::thread otherCopy([&] {
+            char buffer[4096];
+            if (::read(events, buffer, sizeof buffer) > 0)
+                saved = Store::writeWholeText(dir.file("m.ms3"), "version 2");
+        });
+        const StoreResult moved = Store::moveMessage(dir.file("m.ms3"), dir.file("History"));
+        otherCopy.join();
+        ::close(events);
+        QVERIFY(moved.ok());
+        QVERIFY(saved.ok());
+        // The old version is in History; the new one must be somewhere.
+        QVERIFY(dir.read("History/m.ms3").startsWith("version 1"));
+        if (dir.read("m.ms3") != "version 2\r\n")
+            ++lost;
+    }
+    qInfo("%d of %d saves made during a move were lost", lost, rounds);
+    // Known fault: remove the condition once the move deletes only the file it read.
+    if (lost > 0)
+        QEXPECT_FAIL("", "the move deletes a newer version saved after its read", Continue);
+    QCOMPARE(lost, 0);
 }
 
 QTEST_GUILESS_MAIN(tst_ConcurrentWriters)
