@@ -6,6 +6,7 @@
 
 #include <QFile>
 
+#include <cerrno>
 #include <sys/stat.h>
 
 namespace Store {
@@ -45,6 +46,9 @@ StoreResult writeLine(const QString &path, const QString &text)
         return result;
     }
     bytes += CrLf;
+    // What is written must open again: the reads refuse anything above the limit.
+    if (bytes.size() > MaxMessageBytes)
+        return StoreResult::failure(StoreResult::Error::TooLarge, path, EFBIG);
     return fromSafeFile(SafeFile::replace(path, bytes), path);
 }
 

@@ -28,7 +28,7 @@ QString StoreResult::describe() const
     case Error::TooLarge:
         return QCoreApplication::translate(
                    "Store",
-                   "The file \"%1\" is too large to open as a message (the limit is 16 MB).")
+                   "The message \"%1\" is larger than 16 MB, the most a message may hold.")
             .arg(path);
     case Error::Unencodable: {
         const char32_t code = unencodableCodePoint ? unencodableCodePoint : unencodable.unicode();

@@ -22,6 +22,7 @@ private slots:
     void everyByteRoundTrips();
     void unencodableTextIsRefused_data();
     void unencodableTextIsRefused();
+    void textTooLargeToReopenIsNotWritten();
     void moveMessage_data();
     void moveMessage();
 };
@@ -176,6 +177,21 @@ void tst_Store::unencodableTextIsRefused()
     QCOMPARE(dir.read("m.msg"), QByteArray("old\r\n"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList("m.msg"));
+}
+
+void tst_Store::textTooLargeToReopenIsNotWritten()
+{
+    TempFolder dir;
+    dir.write("m.msg", "old\r\n");
+    // Exactly at the limit once the final CR LF is added: still fits.
+    const QString fits(Store::MaxMessageBytes - 2, QLatin1Char('a'));
+    QVERIFY(Store::writeWholeText(dir.file("fits.msg"), fits).ok());
+    QString back;
+    QVERIFY(Store::readWholeFile(dir.file("fits.msg"), &back).ok());
+
+    const StoreResult result = Store::writeWholeText(dir.file("m.msg"), fits + QLatin1Char('a'));
+    QCOMPARE(result.error, StoreResult::Error::TooLarge);
+    QCOMPARE(dir.read("m.msg"), QByteArray("old\r\n"));
 }
 
 void tst_Store::moveMessage_data()
