@@ -55,7 +55,7 @@ void Form1::Image2_MouseUp(Qt::MouseButton button)
 void Form1::leaveScreen()
 {
     // Without a tray there is no icon to come back through: keep the window in the task bar.
-    if (m_state.platform().tray.isSystemTrayAvailable()) {
+    if (trayAvailable()) {
         hide();
         m_background = Background::Hidden;
     } else {
@@ -66,7 +66,7 @@ void Form1::leaveScreen()
 
 void Form1::announceBackground()
 {
-    const QString text = m_state.platform().tray.isSystemTrayAvailable()
+    const QString text = trayAvailable()
         ? QStringLiteral("Notavo will now run in background. To open, double click on the icon "
                          "in your system tray.")
         : QStringLiteral("Notavo will now run in background. To open, click on Notavo in your "
