@@ -35,14 +35,18 @@ public:
 class SilentDialogs : public Dialogs
 {
 public:
-    Answer messageBox(const QString &, const QString &, Icon, Buttons) override { return Answer::No; }
+    Answer messageBox(const QString &, const QString &, Icon, Buttons) override
+    {
+        return Answer::No;
+    }
     QString inputBox(const QString &, const QString &, const QString &) override { return {}; }
 };
 
 class NoShellLink : public ShellLink
 {
 public:
-    bool fCreateShellLink(const QString &, const QString &, const QString &, const QString &) override
+    bool fCreateShellLink(const QString &, const QString &, const QString &,
+                          const QString &) override
     {
         return true;
     }

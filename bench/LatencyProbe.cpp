@@ -24,9 +24,13 @@ namespace {
 void fillFolder(const QString &folder, int count)
 {
     // Mostly other slots' messages, a few unrelated files.
-    static const char *const extensions[] = {".ms1", ".ms2", ".ms3", ".ms4", ".ms5", ".ms6", ".txt"};
+    static const char *const extensions[]
+        = { ".ms1", ".ms2", ".ms3", ".ms4", ".ms5", ".ms6", ".txt" };
     for (int i = 0; i < count; ++i) {
-        QFile file(QStringLiteral("%1/other_%2%3").arg(folder).arg(i).arg(QLatin1String(extensions[i % 7])));
+        QFile file(QStringLiteral("%1/other_%2%3")
+                       .arg(folder)
+                       .arg(i)
+                       .arg(QLatin1String(extensions[i % 7])));
         if (file.open(QIODevice::WriteOnly))
             file.write("a message for someone else\r\n");
     }
@@ -34,8 +38,7 @@ void fillFolder(const QString &folder, int count)
 
 // Runs the event loop until done() is true or the timeout passes; true when done. Used only
 // for untimed waits: its polling would disturb a measurement.
-template<typename Done>
-bool waitUntil(Done done, int timeoutMs)
+template<typename Done> bool waitUntil(Done done, int timeoutMs)
 {
     if (done())
         return true;
@@ -98,7 +101,7 @@ LatencyResult runLatencyProbe(FolderWatch::Mode mode, int otherFiles, int trials
     };
 
     QProcess writer;
-    writer.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--writer")});
+    writer.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--writer") });
     writer.waitForStarted();
 
     // Let the first ticks settle the labels.
@@ -143,8 +146,8 @@ LatencyResult runLatencyProbe(FolderWatch::Mode mode, int otherFiles, int trials
         QEventLoop idle;
         QTimer::singleShot(int(idleSeconds * 1000), &idle, &QEventLoop::quit);
         idle.exec();
-        result.idleCpuPercent = 100.0 * double(processCpuNs() - cpuBefore)
-            / double(monotonicNs() - wallBefore);
+        result.idleCpuPercent
+            = 100.0 * double(processCpuNs() - cpuBefore) / double(monotonicNs() - wallBefore);
     }
     return result;
 }

@@ -39,7 +39,8 @@ StartupResult runStartupProbe(int starts)
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         environment.insert(QStringLiteral("NOTAVO_STARTUP_MARK"), mark);
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), office.path() + QStringLiteral("/.config"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                           office.path() + QStringLiteral("/.config"));
         notavo.setProcessEnvironment(environment);
         notavo.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         const qint64 startedAt = monotonicNs();

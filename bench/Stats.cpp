@@ -8,7 +8,9 @@ qint64 processCpuNs()
 {
     rusage usage;
     getrusage(RUSAGE_SELF, &usage);
-    const auto ns = [](const timeval &tv) { return qint64(tv.tv_sec) * 1000000000 + tv.tv_usec * 1000; };
+    const auto ns = [](const timeval &tv) {
+        return qint64(tv.tv_sec) * 1000000000 + tv.tv_usec * 1000;
+    };
     return ns(usage.ru_utime) + ns(usage.ru_stime);
 }
 

@@ -46,27 +46,27 @@ int main(int argc, char *argv[])
 
     const int trials = 200;
     const double idleSeconds = 10.0;
-    const int sizes[] = {10, 1000, 10000};
+    const int sizes[] = { 10, 1000, 10000 };
 
     std::printf("Notavo benchmark on %s, %d cores\n\n", qPrintable(QSysInfo::prettyProductName()),
                 QThread::idealThreadCount());
-    std::printf("| %-34s | %6s | %8s | %8s | %8s | %10s |\n", "design", "files", "p50 ms",
-                "p99 ms", "misses", "idle CPU %");
+    std::printf("| %-34s | %6s | %8s | %8s | %8s | %10s |\n", "design", "files", "p50 ms", "p99 ms",
+                "misses", "idle CPU %");
     std::printf("|%s|%s|%s|%s|%s|%s|\n", "------------------------------------", "--------",
                 "----------", "----------", "----------", "------------");
 
     QList<Row> ours;
     QList<Row> literal;
     for (const int files : sizes) {
-        ours.append({"change notification (local)", files,
-                     runLatencyProbe(FolderWatch::Mode::Automatic, files, trials, idleSeconds)});
+        ours.append({ "change notification (local)", files,
+                      runLatencyProbe(FolderWatch::Mode::Automatic, files, trials, idleSeconds) });
         printRow(ours.last());
-        literal.append({"literal: re-list every 5 ms tick", files,
-                        runLatencyProbe(FolderWatch::Mode::Literal, files, trials, idleSeconds)});
+        literal.append({ "literal: re-list every 5 ms tick", files,
+                         runLatencyProbe(FolderWatch::Mode::Literal, files, trials, idleSeconds) });
         printRow(literal.last());
     }
-    const Row share{"stat polling (network share)", 10,
-                    runLatencyProbe(FolderWatch::Mode::Poll, 10, trials, idleSeconds)};
+    const Row share { "stat polling (network share)", 10,
+                      runLatencyProbe(FolderWatch::Mode::Poll, 10, trials, idleSeconds) };
     printRow(share);
 
     std::printf("\n| files | p99 latency ours / literal | idle CPU ours / literal |\n");

@@ -53,13 +53,10 @@ Form1::Form1(AppState &state, QWidget *parent)
     setFixedSize(twipsSize(4665, 2145));
     buildControls();
     connectControls();
+    followListings();
     state.setForm1(this);
 
-    // The design state: all four timers run from the start.
-    Timer1->start();
-    Timer2->start();
-    Timer3->start();
-    Timer4->start();
+    startTimers();
 }
 
 Form1::~Form1() = default;

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class AppState;
+class FileList;
 class Glint;
 class Picture;
 class PictureButton;
@@ -108,6 +109,12 @@ private:
     // Where there is no tray, waiting messages show in the title and ask for attention.
     void announceCount(int count);
     bool trayAvailable() const;
+    // The listings report changes as they happen; the timers are the safety net.
+    void startTimers();
+    void followListings();
+    void inboxChanged();
+    void historyChanged();
+    static void matchPollingInterval(QTimer *timer, const FileList &list);
 
     AppState &m_state;
     Background m_background = Background::No;

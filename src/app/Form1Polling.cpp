@@ -23,6 +23,13 @@ namespace {
 
 const QLatin1String On("X");
 
+// The timers' design interval. Re-listing a folder this often is what the literal design
+// does; a listing the system reports changes for needs only an occasional safety tick, and
+// one on a network share a stat of its folder every few milliseconds.
+constexpr int DesignIntervalMs = 5;
+constexpr int SharePollIntervalMs = 10;
+constexpr int SafetyIntervalMs = 1000;
+
 // Labels are written only when their text changes, so a steady count causes no redrawing.
 void setText(QLabel *label, const QString &text)
 {
@@ -50,11 +57,67 @@ QString Form1::historyCountText(int count)
     return QString::number(count) + QStringLiteral(" Messages in History.");
 }
 
+void Form1::startTimers()
+{
+    // The design state: all four timers run from the start. Timer2 and Timer4 follow events
+    // (a re-read inbox, a switched option), so their own ticks only catch up on the rest.
+    const bool literal = FolderWatch::defaultMode() == FolderWatch::Mode::Literal;
+    Timer2->setInterval(literal ? DesignIntervalMs : SafetyIntervalMs);
+    Timer4->setInterval(literal ? DesignIntervalMs : SafetyIntervalMs);
+    Timer1->start();
+    Timer2->start();
+    Timer3->start();
+    Timer4->start();
+}
+
+void Form1::followListings()
+{
+    Form3 &lists = m_state.form3();
+    connect(lists.File1, &FileList::changePending, this, &Form1::inboxChanged);
+    connect(lists.File2, &FileList::changePending, this, &Form1::historyChanged);
+    // Whoever re-read the inbox (login, the browser, a retrieval), the icon follows at once.
+    connect(lists.File1, &FileList::namesChanged, this, &Form1::Timer2_Timer, Qt::QueuedConnection);
+}
+
+void Form1::inboxChanged()
+{
+    // What the next tick would do, done now; with Auto Retrieve off nothing is re-read.
+    if (!Timer1->isActive())
+        return;
+    Timer1_Timer();
+    Timer2_Timer();
+}
+
+void Form1::historyChanged()
+{
+    if (Timer3->isActive())
+        Timer3_Timer();
+}
+
+void Form1::matchPollingInterval(QTimer *timer, const FileList &list)
+{
+    int interval = SharePollIntervalMs;
+    switch (list.watchMode()) {
+    case FolderWatch::Mode::Notify:
+        interval = SafetyIntervalMs;
+        break;
+    case FolderWatch::Mode::Literal:
+        interval = DesignIntervalMs;
+        break;
+    case FolderWatch::Mode::Automatic:
+    case FolderWatch::Mode::Poll:
+        break;
+    }
+    if (timer->interval() != interval)
+        timer->setInterval(interval);
+}
+
 void Form1::Timer1_Timer()
 {
     FileList *inbox = m_state.form3().File1;
     inbox->refresh();
     setText(inb, inboxCountText(inbox->count()));
+    matchPollingInterval(Timer1, *inbox);
 }
 
 void Form1::Timer2_Timer()
@@ -72,6 +135,7 @@ void Form1::Timer3_Timer()
     FileList *history = m_state.form3().File2;
     history->refresh();
     setText(his, historyCountText(history->count()));
+    matchPollingInterval(Timer3, *history);
 }
 
 void Form1::Timer4_Timer()
@@ -120,6 +184,7 @@ void Form1::aut_Click()
         clock->start();
         aut->setText(On);
     }
+    Timer4_Timer();
 }
 
 void Form1::autret_Click()

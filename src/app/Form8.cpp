@@ -135,6 +135,9 @@ void Form8::mnuNewMessage_Click()
     newmes &compose = m_state.compose();
     compose.clearFields();
     showWindow(compose);
+    // A freshly built compose window starts with its clock off: let Auto Time set it now.
+    if (Form1 *main = m_state.form1())
+        main->Timer4_Timer();
 }
 
 void Form8::mnuInbox_Click()

@@ -23,16 +23,25 @@ bool lessWithoutCase(const QString &a, const QString &b)
 
 FileList::FileList(QObject *parent)
     : QObject(parent)
-{ }
+{
+    connect(&m_watch, &FolderWatch::changed, this, &FileList::changePending);
+}
 
 bool FileList::setPath(const QString &folder)
 {
+    // Watch first, so that nothing changing during the read goes unnoticed.
+    m_watch.watch(folder);
+    m_watch.markFullRead();
     QStringList names;
     if (!readFolder(folder, &names)) {
         setNames({});
+        m_readFailed = true;
+        if (!m_path.isEmpty())
+            m_watch.watch(m_path);
         return false;
     }
     m_path = folder;
+    m_readFailed = false;
     setNames(std::move(names));
     return true;
 }
@@ -40,15 +49,63 @@ bool FileList::setPath(const QString &folder)
 void FileList::setPattern(const QString &pattern)
 {
     m_pattern = pattern;
+    m_readFailed = true; // the names held were chosen by the old pattern
     refresh();
 }
 
 bool FileList::refresh()
 {
+    if (m_path.isEmpty()) {
+        setNames({});
+        return false;
+    }
+    if (m_readFailed)
+        return readWholeFolder();
+    FolderWatch::Changes changes = m_watch.takeChanges();
+    if (changes.fullReadNeeded)
+        return readWholeFolder();
+    if (!changes.names.isEmpty())
+        applyChangedNames(changes.names);
+    return true;
+}
+
+bool FileList::readWholeFolder()
+{
+    // After a failure the folder may have come back (or been replaced): watch it afresh.
+    if (m_readFailed)
+        m_watch.watch(m_path);
+    m_watch.markFullRead();
     QStringList names;
-    const bool ok = !m_path.isEmpty() && readFolder(m_path, &names);
+    const bool ok = readFolder(m_path, &names);
+    m_readFailed = !ok;
     setNames(ok ? std::move(names) : QStringList());
     return ok;
+}
+
+void FileList::applyChangedNames(const QSet<QString> &changed)
+{
+    const int fd = SafeFile::openFolder(m_path);
+    if (fd < 0) {
+        readWholeFolder();
+        return;
+    }
+    QStringList names = m_names;
+    for (const QString &name : changed) {
+        if (name.startsWith(QLatin1Char('.')) || !matches(name))
+            continue;
+        struct stat info;
+        const bool listed
+            = ::fstatat(fd, QFile::encodeName(name).constData(), &info, AT_SYMLINK_NOFOLLOW) == 0
+            && S_ISREG(info.st_mode);
+        const auto at = std::lower_bound(names.begin(), names.end(), name, lessWithoutCase);
+        const bool present = at != names.end() && *at == name;
+        if (listed && !present)
+            names.insert(at, name);
+        else if (!listed && present)
+            names.erase(at);
+    }
+    ::close(fd);
+    setNames(std::move(names));
 }
 
 bool FileList::matches(const QString &name) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FolderWatch.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -11,7 +13,8 @@
 // Windows drive.
 //
 // The list reads its folder when the folder or the pattern is set and when refresh() is
-// called; it does not watch the folder on its own.
+// called; its names never change in between. A FolderWatch makes refresh() cheap: an
+// unchanged folder is not read again, and a change the system named updates just that name.
 class FileList : public QObject
 {
     Q_OBJECT
@@ -27,8 +30,12 @@ public:
     // Sets the pattern ("*.ms3") and re-reads the folder.
     void setPattern(const QString &pattern);
 
-    // Re-reads the folder. Returns false when it cannot be listed (the list is then empty).
+    // Re-reads the folder (only what changed, when that is known). Returns false when it
+    // cannot be listed (the list is then empty).
     bool refresh();
+
+    // How changes are found for the current folder.
+    FolderWatch::Mode watchMode() const { return m_watch.mode(); }
 
     int count() const { return int(m_names.size()); }
     const QStringList &names() const { return m_names; }
@@ -39,12 +46,18 @@ public:
 signals:
     // Emitted after a read that changed the names.
     void namesChanged();
+    // The system reported a change in the folder; the names follow at the next refresh().
+    void changePending();
 
 private:
     bool readFolder(const QString &folder, QStringList *names) const;
+    bool readWholeFolder();
+    void applyChangedNames(const QSet<QString> &changed);
     void setNames(QStringList names);
 
     QString m_path;
     QString m_pattern = QStringLiteral("*.msg");
     QStringList m_names;
+    FolderWatch m_watch;
+    bool m_readFailed = false; // the last read failed: read in full (and watch anew) next time
 };

@@ -150,7 +150,6 @@ bool FolderWatch::folderStatChanged()
     Stamp now;
     if (::stat(QFile::encodeName(m_folder).constData(), &info) == 0) {
         now.mtimeNs = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-        now.ctimeNs = qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
         now.size = qint64(info.st_size);
         now.inode = qint64(info.st_ino);
     }

@@ -72,7 +72,6 @@ private:
     struct Stamp
     {
         qint64 mtimeNs = -1;
-        qint64 ctimeNs = -1;
         qint64 size = -1;
         qint64 inode = -1;
         bool operator==(const Stamp &) const = default;
