@@ -1,5 +1,7 @@
 #include "app/AppState.h"
 #include "app/Form1.h"
+#include "StartupMark.h"
+#include "app/Form7.h"
 #include "platform/QtPlatform.h"
 
 #include <QApplication>
@@ -20,5 +22,6 @@ int main(int argc, char *argv[])
     state.executableName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
     Form1 mainWindow(state);
     mainWindow.Form_Load();
+    markFirstPaint(state.form7IfLoaded());
     return app.exec();
 }
