@@ -55,7 +55,7 @@ bench-run: bench
 # Puts Notavo into a shared office folder: make office DIR=/srv/office
 office: build
 	@test -n "$(DIR)" || { echo "Usage: make office DIR=<folder>"; exit 2; }
-	cmake --install $(BUILD) --prefix "$(DIR)"
+	cmake --install $(BUILD) --prefix "$(DIR)" --strip
 	@echo "Notavo is in $(DIR); that folder is its data folder."
 
 # Adds a menu entry for the current user: make launcher DIR=/srv/office

@@ -11,7 +11,7 @@ set(plugins_to_bundle
     xcbglintegrations/libqxcb-glx-integration.so
     platformthemes/libqxdgdesktopportal.so)
 
-set(executables "${office}/Notavo")
+set(executables "${NOTAVO_BUILT_EXECUTABLE}")
 set(modules "")
 foreach(plugin IN LISTS plugins_to_bundle)
     if(EXISTS "${NOTAVO_QT_PLUGINS_DIR}/${plugin}")

@@ -6,6 +6,12 @@ set -eu
 office=${1:?usage: install-launcher.sh <office folder>}
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 office=$(cd "$office" && pwd)
+# A desktop entry is line based: a folder name with a line break or a control character cannot
+# be written into it faithfully.
+if printf '%s' "$office" | LC_ALL=C grep -q '[[:cntrl:]]'; then
+    echo "The folder name $office holds a control character; choose another folder." >&2
+    exit 1
+fi
 if [ ! -x "$office/Notavo" ]; then
     echo "No Notavo program in $office: run 'make office DIR=$office' first." >&2
     exit 1
@@ -18,8 +24,12 @@ mkdir -p "$data_home/applications" "$data_home/icons/hicolor/scalable/apps" "$da
 # Exec quoting by the desktop-entry rules: backslash, quote, backtick and dollar are escaped
 # inside double quotes, and every backslash is doubled once more for the string value.
 exec_path=$(printf '%s' "$office/Notavo" | sed -e 's/[\\"`$]/\\&/g' -e 's/\\/\\\\/g' -e 's/%/%%/g')
+# The working folder is a plain string value: only the backslash is escaped.
+path_value=$(printf '%s' "$office" | sed -e 's/\\/\\\\/g')
+# Both go into a sed replacement, where backslash, '&' and the '|' delimiter are special.
+sed_escape() { printf '%s' "$1" | sed -e 's/[\\&|]/\\&/g'; }
 entry="$data_home/applications/$id.desktop"
-sed -e "s|@EXEC@|\"$exec_path\"|" -e "s|@OFFICE_DIR@|$office|" \
+sed -e "s|@EXEC@|\"$(sed_escape "$exec_path")\"|" -e "s|@OFFICE_DIR@|$(sed_escape "$path_value")|" \
     "$source_dir/resources/desktop/$id.desktop.in" > "$entry.tmp"
 mv "$entry.tmp" "$entry"
 cp "$source_dir/resources/pictures/notavo.svg" "$data_home/icons/hicolor/scalable/apps/$id.svg"

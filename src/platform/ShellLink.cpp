@@ -78,7 +78,8 @@ QString XdgShellLink::desktopEntry(const QString &link, const QString &target,
     entry += QStringLiteral("Comment=Office message pad: announces waiting messages\n");
     entry += QStringLiteral("Exec=") + exec + QLatin1Char('\n');
     entry += QStringLiteral("Path=") + escapeValue(folder) + QLatin1Char('\n');
-    entry += QStringLiteral("Icon=notavo\n");
+    // The icon the menu entry installs (tools/install-launcher.sh), so both look the same.
+    entry += QStringLiteral("Icon=io.github.notavo.Notavo\n");
     entry += QStringLiteral("Terminal=false\n");
     entry += QStringLiteral("X-GNOME-Autostart-enabled=true\n");
     return entry;

@@ -67,7 +67,7 @@ void tst_ShellLink::writesAndReplacesTheAutostartEntry()
                      "Comment=Office message pad: announces waiting messages\n"
                      "Exec=\"/srv/office/Notavo\" \"-x\" \"a b\"\n"
                      "Path=/srv/office\n"
-                     "Icon=notavo\n"
+                     "Icon=io.github.notavo.Notavo\n"
                      "Terminal=false\n"
                      "X-GNOME-Autostart-enabled=true\n"));
     QCOMPARE(QDir(m_dir->file("config/autostart")).entryList(QDir::Files | QDir::Hidden),
