@@ -29,6 +29,7 @@ private slots:
     void swappedAfterListing_data();
     void swappedAfterListing();
     void replacingDropsSpecialModeBits();
+    void replacingKeepsTheSharedGroup();
     void listedNamesCanBeOpened();
 
 private:
@@ -235,6 +236,28 @@ void tst_HostileFolder::replacingDropsSpecialModeBits()
     QVERIFY(Store::writeWholeText(path, "saved again").ok());
     QVERIFY(::stat(encoded.constData(), &info) == 0);
     QCOMPARE(info.st_mode & 07777, mode_t(0640));
+}
+
+// In a folder shared through a group, the files carry that group and mode 0660. A save by one
+// user must leave the file readable by the others: the new file keeps the old one's group,
+// also where the folder lacks the set-group-ID bit that would hand its group down.
+void tst_HostileFolder::replacingKeepsTheSharedGroup()
+{
+    if (::geteuid() != 0)
+        QSKIP("needs root to give the file another user's owner and group");
+    const QString path = data() + "/real.ms3";
+    const QByteArray encoded = QFile::encodeName(path);
+    const uid_t otherUser = 4321;
+    const gid_t sharedGroup = 8765;
+    QVERIFY(::chown(encoded.constData(), otherUser, sharedGroup) == 0);
+    QVERIFY(::chmod(encoded.constData(), 0660) == 0);
+    QVERIFY(Store::writeWholeText(path, "saved by another user").ok());
+    struct stat info;
+    QVERIFY(::stat(encoded.constData(), &info) == 0);
+    QCOMPARE(info.st_mode & 07777, mode_t(0660));
+    QEXPECT_FAIL("", "the new file gets the writer's own group, so the others lose access",
+                 Continue);
+    QCOMPARE(info.st_gid, sharedGroup);
 }
 
 // A name that is not valid UTF-8 (a file copied from an old Windows machine, or planted) must
