@@ -59,7 +59,13 @@ Form5::Form5(AppState &state, QWidget *parent)
     setStyleSheet(QStringLiteral(
         "QLabel { color: #10263d; font-weight: bold; background: transparent; }"
         "QLineEdit { color: #00ff66; background-color: black; border: 1px solid #147a80;"
-        " selection-background-color: #147a80; }"));
+        " selection-background-color: #147a80; }"
+        // The buttons look like the About window's.
+        "QPushButton { color: #ffffff; background: #147a80; border: 1px solid #0a3c40;"
+        " border-radius: 4px; font-weight: bold; }"
+        "QPushButton:pressed { background: #0f5e63; }"
+        "QPushButton:focus { border: 2px solid #f4c542; }"
+        "QPushButton:disabled { color: #e6f1f0; background: #8fb9b6; border-color: #7aa8a5; }"));
 
     uss = new QComboBox(this);
     uss->setObjectName(QStringLiteral("uss"));
@@ -76,7 +82,7 @@ Form5::Form5(AppState &state, QWidget *parent)
     Label3 = label(this, "Label3",
                    tr("To log into a different account, please type your username and password, "
                       "or click New, to make a new account."),
-                   QRect(16, 104, 298, 40));
+                   QRect(16, 101, 298, 47));
     Label3->setWordWrap(true);
 
     log = button(this, "log", tr("Log In"), QRect(16, 152, 92, 26));

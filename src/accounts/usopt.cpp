@@ -119,14 +119,15 @@ usopt::usopt(AppState &state, QWidget *parent)
 
     createBoxes();
 
+    // One height for the three buttons, so that their lower edges line up.
     sav = PictureButton::createPair(this, QStringLiteral("sav"), tr("Save Account"),
                                     twips(120, 1440, 1980, 375));
     savp = sav->twin();
     canc = PictureButton::createPair(this, QStringLiteral("canc"), tr("Cancel"),
-                                     twips(2280, 1440, 1245, 345));
+                                     twips(2280, 1440, 1245, 375));
     cancp = canc->twin();
     ok = PictureButton::createPair(this, QStringLiteral("ok"), tr("OK"),
-                                   twips(3600, 1440, 1245, 360));
+                                   twips(3600, 1440, 1245, 375));
     okp = ok->twin();
 
     // The list first; within a slot: full name, password, user name.

@@ -48,8 +48,8 @@ Form2::Form2(AppState &state, QWidget *parent)
     pat->setObjectName(QStringLiteral("pat"));
     pat->hide();
 
-    // The buttons stand closer together than a caption is wide at the right end, so they
-    // share one small font.
+    // Five buttons share the row in equal parts (the narrow Delete of the old layout cut its
+    // caption off), in one small font.
     QFont buttonFont = font();
     buttonFont.setPointSizeF(buttonFont.pointSizeF() * 0.85);
     const auto pair = [&](const char *name, const QString &caption, int left, int width,
@@ -61,18 +61,18 @@ Form2::Form2(AppState &state, QWidget *parent)
         button->twin()->setFont(buttonFont);
         return button;
     };
-    exity = pair("exity", tr("Exit"), 120, 900, tr("Close this message"));
+    exity = pair("exity", tr("Exit"), 135, 810, tr("Close this message"));
     exitp = exity->twin();
     exitp->setObjectName(QStringLiteral("exitp"));
-    history = pair("history", tr("History"), 1080, 900, QStringLiteral("Send message to history"));
+    history = pair("history", tr("History"), 1005, 810, QStringLiteral("Send message to history"));
     historyp = history->twin();
-    inbox = pair("inbox", tr("Inbox"), 1080, 900, QStringLiteral("Send message to inbox"));
+    inbox = pair("inbox", tr("Inbox"), 1005, 810, QStringLiteral("Send message to inbox"));
     inboxp = inbox->twin();
-    sav = pair("sav", tr("Save"), 2040, 900, QStringLiteral("Save this message"));
+    sav = pair("sav", tr("Save"), 1875, 810, QStringLiteral("Save this message"));
     savp = sav->twin();
-    del = pair("del", tr("Delete"), 3000, 570, QStringLiteral("Delete this message"));
+    del = pair("del", tr("Delete"), 2745, 810, QStringLiteral("Delete this message"));
     delp = del->twin();
-    saveas = pair("saveas", tr("Save As"), 3600, 840,
+    saveas = pair("saveas", tr("Save As"), 3615, 810,
                   QStringLiteral("Save message as new message name"));
     saveasp = saveas->twin();
     history->hide();

@@ -73,7 +73,9 @@ Form4::Form4(AppState &state, QWidget *parent)
 
     File1 = new FileListBox(QStringLiteral("File1"), this);
     File1->setGeometry(twips(120, 120, 4335, 2820));
-    File1->setStyleSheet(QStringLiteral("color: #00ff66; background-color: #000000;"));
+    File1->setStyleSheet(QStringLiteral("QListWidget { color: #00ff66; background-color: #000000; }"
+                                        "QListWidget::item:selected { color: #ffffff;"
+                                        " background-color: #147a80; }"));
 
     inbred = tab(this, "inbred", tr("Inbox"), twips(120, 3000, 2100, 435), true);
     inblur = tab(this, "inblur", tr("Inbox"), twips(120, 3000, 2100, 435), false);
@@ -82,6 +84,7 @@ Form4::Form4(AppState &state, QWidget *parent)
     inblur->setToolTip(tr("Show the inbox"));
     hisblur->setToolTip(tr("Show the history"));
 
+    // Five buttons share the row in equal parts, in one small font, as in the viewer.
     QFont buttonFont = font();
     buttonFont.setPointSizeF(buttonFont.pointSizeF() * 0.85);
     const auto pair = [&](const char *name, const QString &caption, int left, int width,
@@ -93,19 +96,19 @@ Form4::Form4(AppState &state, QWidget *parent)
         button->twin()->setFont(buttonFont);
         return button;
     };
-    exity = pair("exity", tr("Exit"), 120, 900, tr("Close the browser"));
+    exity = pair("exity", tr("Exit"), 135, 810, tr("Close the browser"));
     exitp = exity->twin();
     exitp->setObjectName(QStringLiteral("exitp"));
-    history = pair("history", tr("History"), 1080, 900, tr("Send message to history"));
+    history = pair("history", tr("History"), 1005, 810, tr("Send message to history"));
     historyp = history->twin();
-    inbox = pair("inbox", tr("Inbox"), 1080, 900, tr("Send message to inbox"));
+    inbox = pair("inbox", tr("Inbox"), 1005, 810, tr("Send message to inbox"));
     inboxp = inbox->twin();
-    rename = pair("rename", tr("Rename"), 2040, 900, tr("Rename this message"));
+    rename = pair("rename", tr("Rename"), 1875, 810, tr("Rename this message"));
     renamep = rename->twin();
-    dely = pair("dely", tr("Delete"), 3000, 570, tr("Delete this message"));
+    dely = pair("dely", tr("Delete"), 2745, 810, tr("Delete this message"));
     delp = dely->twin();
     delp->setObjectName(QStringLiteral("delp"));
-    openy = pair("openy", tr("Open"), 3600, 840, tr("Open this message"));
+    openy = pair("openy", tr("Open"), 3615, 810, tr("Open this message"));
     openp = openy->twin();
     openp->setObjectName(QStringLiteral("openp"));
 

@@ -1,6 +1,7 @@
 #include "MessageTextEdit.h"
 
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -10,6 +11,13 @@ MessageTextEdit::MessageTextEdit(const QString &name, QWidget *parent)
     setObjectName(name);
     // A file may hold a tab; typing one should not move the focus instead.
     setTabChangesFocus(false);
+    // The scroll bar in the colours of the windows instead of the plain grey one.
+    verticalScrollBar()->setStyleSheet(QStringLiteral(
+        "QScrollBar:vertical { background: #10263d; width: 12px; margin: 0; }"
+        "QScrollBar::handle:vertical { background: #147a80; min-height: 24px;"
+        " border-radius: 4px; margin: 2px; }"
+        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"));
 }
 
 QString MessageTextEdit::messageText() const

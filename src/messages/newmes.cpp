@@ -27,7 +27,8 @@ QLabel *caption(QWidget *parent, const char *name, const QString &text, const QR
     auto *label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
     label->setGeometry(rect);
-    label->setStyleSheet(QStringLiteral("color: #f4c542; font-weight: bold;"));
+    // Navy on the pale picture, as the captions of the other windows.
+    label->setStyleSheet(QStringLiteral("color: #10263d; font-weight: bold;"));
     return label;
 }
 

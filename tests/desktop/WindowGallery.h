@@ -1,0 +1,37 @@
+#pragma once
+
+#include "app/AppState.h"
+#include "app/Form1.h"
+#include "support/TempFolder.h"
+#include "support/TestPlatform.h"
+
+#include <QList>
+#include <QPointer>
+#include <QString>
+
+class QWidget;
+
+// Every window of the program over a data folder with a few messages and an account, each in
+// the state a user typically sees it: the main window with its counts, a message being written,
+// one being read, the browser on both tabs, the login and the account windows.
+class WindowGallery
+{
+public:
+    struct Window
+    {
+        QString name; // file name of its screenshot, also the test row
+        QPointer<QWidget> widget;
+    };
+
+    WindowGallery();
+    ~WindowGallery();
+
+    // Builds (or rebuilds) the window called name and shows it; nullptr for an unknown name.
+    QWidget *show(const QString &name);
+    static QStringList names();
+
+    TestPlatform platform;
+    TempFolder dir;
+    AppState state;
+    Form1 main;
+};

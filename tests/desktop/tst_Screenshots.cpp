@@ -1,0 +1,212 @@
+// Renders every window at the scale the test runs with (QT_SCALE_FACTOR) into
+// build/screenshots/, and checks what a user would notice first: captions cut off and texts
+// that hardly stand out from the picture behind them.
+#include "WindowGallery.h"
+
+#include "platform/PictureButton.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QLabel>
+#include <QPainter>
+#include <QtTest>
+
+namespace {
+
+double luminance(const QColor &colour)
+{
+    const auto channel = [](double c) {
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF())
+        + 0.0722 * channel(colour.blueF());
+}
+
+// The contrast ratio of the accessibility guidelines: 1 (none) to 21 (black on white).
+double contrast(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
+
+// The colour of the area the widget covers, the widget itself hidden.
+QColor backgroundBehind(QWidget *widget)
+{
+    QWidget *window = widget->window();
+    const QRect area(widget->mapTo(window, QPoint(0, 0)), widget->size());
+    widget->hide();
+    const QImage image = window->grab(area).toImage();
+    widget->show();
+    double red = 0, green = 0, blue = 0;
+    const int pixels = image.width() * image.height();
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            red += pixel.redF();
+            green += pixel.greenF();
+            blue += pixel.blueF();
+        }
+    }
+    return QColor::fromRgbF(float(red / pixels), float(green / pixels), float(blue / pixels));
+}
+
+// The picture of a button without its caption.
+QColor buttonFace(PictureButton *button)
+{
+    const QString caption = button->text();
+    const QSignalBlocker quiet(button);
+    button->setText(QString());
+    const QImage image = button->grab().toImage();
+    button->setText(caption);
+    double red = 0, green = 0, blue = 0;
+    int pixels = 0;
+    // The middle half, where the caption is drawn, not the rounded corners.
+    for (int y = image.height() / 4; y < image.height() * 3 / 4; ++y) {
+        for (int x = image.width() / 4; x < image.width() * 3 / 4; ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            red += pixel.redF();
+            green += pixel.greenF();
+            blue += pixel.blueF();
+            ++pixels;
+        }
+    }
+    return QColor::fromRgbF(float(red / pixels), float(green / pixels), float(blue / pixels));
+}
+
+bool drawsSomething(const QImage &image)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y).alpha() > 0)
+                return true;
+    return false;
+}
+
+bool isLarge(const QFont &font)
+{
+    return font.pointSizeF() >= 14 || (font.bold() && font.pointSizeF() >= 11);
+}
+
+} // namespace
+
+class tst_Screenshots : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void window_data();
+    void window();
+    void icons();
+
+private:
+    WindowGallery *m_gallery = nullptr;
+};
+
+void tst_Screenshots::initTestCase()
+{
+    QVERIFY(QDir().mkpath(QStringLiteral(NOTAVO_SCREENSHOT_DIR)));
+}
+
+void tst_Screenshots::window_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const QString &name : WindowGallery::names())
+        QTest::newRow(qPrintable(name)) << name;
+}
+
+void tst_Screenshots::window()
+{
+    QFETCH(QString, name);
+    WindowGallery gallery;
+    QWidget *window = gallery.show(name);
+    QVERIFY(window);
+
+    const QPixmap picture = window->grab();
+    const qreal scale = picture.devicePixelRatio();
+    const QString file = QStringLiteral(NOTAVO_SCREENSHOT_DIR "/%1%2.png")
+                             .arg(name, scale > 1 ? QStringLiteral("@%1x").arg(scale) : QString());
+    QVERIFY(picture.save(file));
+    QCOMPARE(picture.size(), window->size() * scale);
+
+    QStringList problems;
+    const auto check = [&problems](bool good, const QString &problem) {
+        if (!good)
+            problems.append(problem);
+    };
+    for (QLabel *label : window->findChildren<QLabel *>()) {
+        if (!label->isVisibleTo(window) || label->text().isEmpty())
+            continue;
+        const QString what
+            = name + QLatin1Char('/') + label->objectName() + QStringLiteral(": ") + label->text();
+        const QFontMetrics metrics(label->font());
+        const QRect room = label->contentsRect();
+        if (label->wordWrap()) {
+            check(label->heightForWidth(room.width()) <= room.height(),
+                  what + QStringLiteral(" does not fit its lines"));
+        } else {
+            // The ink of the text, not the line height: a lone mark may fill its box.
+            check(metrics.horizontalAdvance(label->text()) <= room.width()
+                      && metrics.tightBoundingRect(label->text()).height() <= room.height(),
+                  what + QStringLiteral(" is cut off"));
+        }
+        const QColor ink = label->palette().color(label->foregroundRole());
+        const double ratio = contrast(ink, backgroundBehind(label));
+        const double needed = isLarge(label->font()) ? 3.0 : 4.5;
+        check(ratio >= needed, what + QStringLiteral(" has contrast %1").arg(ratio, 0, 'f', 1));
+    }
+
+    for (PictureButton *button : window->findChildren<PictureButton *>()) {
+        if (button->text().isEmpty())
+            continue;
+        const QString what = name + QLatin1Char('/') + button->objectName();
+        QFont bold = button->font();
+        bold.setBold(true);
+        check(QFontMetrics(bold).horizontalAdvance(button->text()) <= button->width() - 4,
+              what + QStringLiteral(" caption is cut off"));
+        // Both faces: the pressed twin is drawn in its own caption colour.
+        const bool pressed = button->picture().contains(QLatin1String("pressed"));
+        const QColor ink = pressed ? QColor(0xff, 0xe0, 0x8a) : QColor(Qt::white);
+        const double ratio = contrast(ink, buttonFace(button));
+        check(ratio >= 3.0,
+              what + QStringLiteral(" caption has contrast %1").arg(ratio, 0, 'f', 1));
+    }
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+}
+
+// The program icon and the two tray icons at the sizes desktops draw them, side by side on a
+// light and on a dark panel: every one must draw something at every size.
+void tst_Screenshots::icons()
+{
+    const QList<int> sizes { 16, 22, 24, 32, 48, 64 };
+    const QStringList pictures { QStringLiteral(":/pictures/notavo.svg"),
+                                 QStringLiteral(":/pictures/tray-new-message.svg"),
+                                 QStringLiteral(":/pictures/tray-background.svg") };
+    const int cell = 72;
+    const qreal scale = qApp->devicePixelRatio();
+    QImage sheet(QSize(cell * int(sizes.size()), cell * int(pictures.size()) * 2) * scale,
+                 QImage::Format_ARGB32);
+    sheet.setDevicePixelRatio(scale);
+    QPainter painter(&sheet);
+    const QSizeF area = sheet.deviceIndependentSize();
+    painter.fillRect(QRectF(0, 0, area.width(), area.height() / 2), QColor(0xf0, 0xf0, 0xf0));
+    painter.fillRect(QRectF(0, area.height() / 2, area.width(), area.height() / 2),
+                     QColor(0x20, 0x20, 0x20));
+    for (int row = 0; row < pictures.size() * 2; ++row) {
+        const QIcon icon(pictures.at(row % pictures.size()));
+        for (int column = 0; column < sizes.size(); ++column) {
+            const int size = sizes.at(column);
+            const QPixmap pixmap = icon.pixmap(QSize(size, size), scale);
+            QVERIFY2(drawsSomething(pixmap.toImage()),
+                     qPrintable(pictures.at(row % pictures.size())));
+            painter.drawPixmap(column * cell + (cell - size) / 2, row * cell + (cell - size) / 2,
+                               pixmap);
+        }
+    }
+    painter.end();
+    QVERIFY(sheet.save(QStringLiteral(NOTAVO_SCREENSHOT_DIR "/icons%1.png")
+                           .arg(scale > 1 ? QStringLiteral("@%1x").arg(scale) : QString())));
+}
+
+QTEST_MAIN(tst_Screenshots)
+#include "tst_Screenshots.moc"
