@@ -121,7 +121,8 @@ LatencyResult runLatencyProbe(FolderWatch::Mode mode, int otherFiles, int trials
                 loop.exec();
             waiting = nullptr;
         }
-        writer.waitForReadyRead(2000);
+        // The writer's answer may have arrived while the event loop ran.
+        while (!writer.canReadLine() && writer.waitForReadyRead(2000)) { }
         const qint64 createdAt = writer.readLine().trimmed().toLongLong();
         if (!inTray || shownAt == 0) {
             ++result.timeouts;

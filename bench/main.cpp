@@ -44,8 +44,10 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
 
-    const int trials = 200;
-    const double idleSeconds = 10.0;
+    // --quick: a smoke run for development; the figures need the full run.
+    const bool quick = QCoreApplication::arguments().contains(QStringLiteral("--quick"));
+    const int trials = quick ? 20 : 200;
+    const double idleSeconds = quick ? 1.0 : 10.0;
     const int sizes[] = { 10, 1000, 10000 };
 
     std::printf("Notavo benchmark on %s, %d cores\n\n", qPrintable(QSysInfo::prettyProductName()),

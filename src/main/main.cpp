@@ -1,7 +1,6 @@
 #include "app/AppState.h"
 #include "app/Form1.h"
 #include "StartupMark.h"
-#include "app/Form7.h"
 #include "platform/QtPlatform.h"
 
 #include <QApplication>
@@ -21,7 +20,7 @@ int main(int argc, char *argv[])
     // The start-up shortcut points at this program under the name it was started as.
     state.executableName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
     Form1 mainWindow(state);
+    markFirstPaint(QStringLiteral("Form7"));
     mainWindow.Form_Load();
-    markFirstPaint(state.form7IfLoaded());
     return app.exec();
 }
