@@ -90,6 +90,13 @@ Form5::Form5(AppState &state, QWidget *parent)
     new_ = button(this, "new", tr("New"), QRect(119, 152, 92, 26));
     cance = button(this, "cance", tr("Cancel"), QRect(222, 152, 92, 26));
 
+    // Names for screen readers: the captions label their boxes.
+    uss->setAccessibleName(tr("Account"));
+    Label1->setBuddy(user);
+    Label2->setBuddy(pas);
+    user->setAccessibleName(tr("Username"));
+    pas->setAccessibleName(tr("Password"));
+
     setTabOrder(uss, user);
     setTabOrder(user, pas);
     setTabOrder(pas, log);

@@ -103,6 +103,7 @@ usopt::usopt(AppState &state, QWidget *parent)
                                      "QListWidget::item:selected { color: white;"
                                      " background-color: #1d4fd0; }"));
     us->setSelectionMode(QAbstractItemView::SingleSelection);
+    us->setAccessibleName(tr("Accounts"));
     for (const Slot &slot : SlotTable::all())
         us->addItem(slot.listEntry);
     us->setCurrentRow(-1);
@@ -165,6 +166,10 @@ void usopt::createBoxes()
         *boxes[i][2] = i == 0 ? box(this, QStringLiteral("dp"), PasswordRow, PlaceholderStyle)
                               : box(this, stem + QLatin1Char('p'), PasswordRow);
         m_slots.append({ &table.at(i), *boxes[i][0], *boxes[i][1], *boxes[i][2] });
+        // The seven sets of boxes share one place and one caption each: the name says whose.
+        (*boxes[i][0])->setAccessibleName(tr("Full Name of %1").arg(table.at(i).listEntry));
+        (*boxes[i][1])->setAccessibleName(tr("Username of %1").arg(table.at(i).listEntry));
+        (*boxes[i][2])->setAccessibleName(tr("Password of %1").arg(table.at(i).listEntry));
     }
     dp->setFocusPolicy(Qt::NoFocus);
 }

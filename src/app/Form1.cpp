@@ -7,6 +7,7 @@
 #include "Form8.h"
 #include "Twips.h"
 #include "platform/Glint.h"
+#include "platform/LabelControl.h"
 #include "platform/Picture.h"
 #include "platform/PictureButton.h"
 #include "platform/ShellLink.h"
@@ -127,6 +128,7 @@ void Form1::buildControls()
     Label1->setAlignment(Qt::AlignCenter);
     Label1->setCursor(Qt::PointingHandCursor);
     Label1->setToolTip(tr("Close"));
+    Label1->setAccessibleName(tr("Close"));
     setLabel1Pressed(false);
 
     const auto makeTimer = [this](const char *name) {
@@ -168,6 +170,22 @@ void Form1::connectControls()
     connect(Image2, &PictureButton::mouseUp, this, &Form1::Image2_MouseUp);
     for (QLabel *label : { inb, his, aut, autret, nam, Label1 })
         label->installEventFilter(this);
+
+    // The labels that act as controls work from the keyboard (Tab, then Space or Enter) and
+    // for screen readers too; a count or the name opens what its double-click opens.
+    using Kind = LabelControl::Kind;
+    LabelControl::attach(inb, Kind::Button, [this] { inb_DblClick(); });
+    LabelControl::attach(his, Kind::Button, [this] { his_DblClick(); });
+    LabelControl::attach(aut, Kind::CheckBox, [this] { aut_Click(); });
+    LabelControl::attach(autret, Kind::CheckBox, [this] { autret_Click(); });
+    LabelControl::attach(nam, Kind::Button, [this] { nam_DblClick(); });
+    LabelControl::attach(Label1, Kind::Button, [this] { Label1_MouseUp(); });
+    // Down the left column, then the right one; the close mark last. Retrieve starts with the
+    // focus, as it did before the labels could take it.
+    QWidget *order[] = { inb, his, aut, autret, nam, ret, Image2, Label1 };
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    ret->setFocus();
 }
 
 void Form1::Form_Load()

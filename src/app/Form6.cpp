@@ -3,6 +3,7 @@
 #include "AppState.h"
 #include "Form1.h"
 #include "Twips.h"
+#include "platform/LabelControl.h"
 #include "platform/Picture.h"
 #include "platform/PictureButton.h"
 
@@ -53,6 +54,14 @@ Form6::Form6(AppState &state, QWidget *parent)
     canp = can->twin();
     connect(oki, &PictureButton::mouseUp, this, &Form6::oki_MouseUp);
     connect(can, &PictureButton::mouseUp, this, &Form6::can_MouseUp);
+
+    // The marks are a choice of two from the keyboard (Tab, then Space; or Up and Down) and
+    // for screen readers too.
+    LabelControl::attach(qui, LabelControl::Kind::RadioButton, [this] { qui_Click(); });
+    LabelControl::attach(min, LabelControl::Kind::RadioButton, [this] { min_Click(); });
+    setTabOrder(qui, min);
+    setTabOrder(min, oki);
+    setTabOrder(oki, can);
     oki->setFocus();
 }
 

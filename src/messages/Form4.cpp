@@ -73,6 +73,7 @@ Form4::Form4(AppState &state, QWidget *parent)
 
     File1 = new FileListBox(QStringLiteral("File1"), this);
     File1->setGeometry(twips(120, 120, 4335, 2820));
+    File1->setAccessibleName(tr("Messages"));
     File1->setStyleSheet(QStringLiteral("QListWidget { color: #00ff66; background-color: #000000; }"
                                         "QListWidget::item:selected { color: #ffffff;"
                                         " background-color: #147a80; }"));

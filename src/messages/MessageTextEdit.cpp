@@ -40,6 +40,17 @@ void MessageTextEdit::setMessageText(const QString &text)
 
 void MessageTextEdit::keyPressEvent(QKeyEvent *event)
 {
+    // Tab types a tab into the message; Ctrl+Tab (Ctrl+Shift+Tab) moves on, so the keyboard
+    // is never caught in the box.
+    if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab)
+        && (event->modifiers() & Qt::ControlModifier)) {
+        const bool back
+            = event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier);
+        // The text box's own focusNextPrevChild refuses while Tab types a tab.
+        QWidget::focusNextPrevChild(!back);
+        event->accept();
+        return;
+    }
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
         && (event->modifiers() & Qt::ShiftModifier) && !isReadOnly()) {
         textCursor().insertBlock();

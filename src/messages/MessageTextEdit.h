@@ -16,6 +16,7 @@ public:
     void setMessageText(const QString &text);
 
 protected:
-    // Shift+Enter would insert a lone LF; every typed line break is a CR LF.
+    // Shift+Enter would insert a lone LF; every typed line break is a CR LF. Ctrl+Tab moves
+    // the focus on (Tab itself types a tab).
     void keyPressEvent(QKeyEvent *event) override;
 };

@@ -67,22 +67,32 @@ newmes::newmes(AppState &state, QWidget *parent)
     setFixedSize(360, 334);
     Picture::installBackground(this, QStringLiteral(":/pictures/background-compose.svg"));
 
-    caption(this, "Label1", tr("To:"), QRect(8, 12, 60, 22));
+    QLabel *label1 = caption(this, "Label1", tr("To:"), QRect(8, 12, 60, 22));
     t = combo(this, "t",
               { QStringLiteral("User 1"), QStringLiteral("User 2"), QStringLiteral("User 3"),
                 QStringLiteral("User 4"), QStringLiteral("User 5"), QStringLiteral("User 6") },
               QRect(70, 12, 130, 22));
-    caption(this, "Label2", tr("Priority:"), QRect(8, 40, 60, 22));
+    QLabel *label2 = caption(this, "Label2", tr("Priority:"), QRect(8, 40, 60, 22));
     pri = combo(this, "pri",
                 { QStringLiteral("Emergency"), QStringLiteral("Urgent"), QStringLiteral("ASAP"),
                   QStringLiteral("Normal"), QStringLiteral("Low") },
                 QRect(70, 40, 130, 22));
-    caption(this, "Label3", tr("From:"), QRect(8, 68, 60, 22));
+    QLabel *label3 = caption(this, "Label3", tr("From:"), QRect(8, 68, 60, 22));
     fro = field(this, "fro", QRect(70, 68, 282, 22));
-    caption(this, "Label4", tr("Date:"), QRect(208, 12, 42, 22));
+    QLabel *label4 = caption(this, "Label4", tr("Date:"), QRect(208, 12, 42, 22));
     dat = field(this, "dat", QRect(252, 12, 100, 22));
-    caption(this, "Label5", tr("Time:"), QRect(208, 40, 42, 22));
+    QLabel *label5 = caption(this, "Label5", tr("Time:"), QRect(208, 40, 42, 22));
     tim = field(this, "tim", QRect(252, 40, 100, 22));
+
+    // Each caption names its box for screen readers: as its buddy (the relation a reader
+    // follows) and as the box's name, without the colon.
+    const std::pair<QLabel *, QWidget *> captioned[] = {
+        { label1, t }, { label2, pri }, { label3, fro }, { label4, dat }, { label5, tim }
+    };
+    for (const auto &[label, box] : captioned) {
+        label->setBuddy(box);
+        box->setAccessibleName(label->text().chopped(1));
+    }
 
     Text3 = new MessageTextEdit(QStringLiteral("Text3"), this);
     Text3->setGeometry(8, 98, 344, 190);

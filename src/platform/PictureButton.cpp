@@ -18,6 +18,15 @@ PictureButton::PictureButton(const QString &name, const QString &caption, QWidge
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
     setAccessibleName(caption);
+    // The mouse and the keys never go through click(); what does (a screen reader's press
+    // action, a shortcut) runs the same press and release as a click.
+    connect(this, &QAbstractButton::clicked, this, [this] {
+        if (m_held)
+            return;
+        pressDown(Qt::LeftButton);
+        if (m_held)
+            releaseUp(Qt::LeftButton);
+    });
 }
 
 PictureButton *PictureButton::createPair(QWidget *parent, const QString &name,
@@ -129,7 +138,8 @@ void PictureButton::keyPressEvent(QKeyEvent *event)
         && !event->isAutoRepeat()) {
         if (!m_held)
             pressDown(Qt::LeftButton);
-        if (key != Qt::Key_Space)
+        // A press handler may already have let go (Retrieve refusing with a box): once only.
+        if (key != Qt::Key_Space && m_held)
             releaseUp(Qt::LeftButton);
         event->accept();
         return;

@@ -6,8 +6,9 @@
 // A clickable picture with a pressed twin at the same place, named after the button plus "p"
 // (ok / okp). Mouse-down covers the button with its twin, mouse-up uncovers it and then runs
 // the action, whatever mouse button was used and wherever the pointer is released. Space and
-// Enter do the same from the keyboard. The caption is drawn over the picture by the toolkit,
-// so it stays sharp at any scale and a screen reader can read it.
+// Enter do the same from the keyboard, and so does click() (a screen reader's press action).
+// The caption is drawn over the picture by the toolkit, so it stays sharp at any scale and a
+// screen reader can read it.
 class PictureButton : public QAbstractButton
 {
     Q_OBJECT

@@ -2,6 +2,7 @@
 
 #include "accounts/Form5.h"
 #include "accounts/usopt.h"
+#include "app/Form3.h"
 #include "app/Form6.h"
 #include "app/Form7.h"
 #include "app/Form8.h"
@@ -12,6 +13,7 @@
 #include "messages/newmes.h"
 #include "platform/FileListBox.h"
 #include "platform/PictureButton.h"
+#include "platform/fs/FileList.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -61,6 +63,9 @@ WindowGallery::WindowGallery()
     dir.write(QStringLiteral("msgu.kfl"), "tom\r\n");
     dir.write(QStringLiteral("msgf.kfl"), "Tom Jensen\r\n");
 
+    // What the start-up does, without the splash and the autostart entry.
+    state.form3().File1->setPath(state.dataFolder());
+    state.form3().File2->setPath(state.historyFolder());
     main.nam->setText(QStringLiteral("Anna Berg"));
     main.Timer1_Timer();
     main.Timer3_Timer();
