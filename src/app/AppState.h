@@ -60,6 +60,9 @@ public:
     // Tests replace it to watch the close dialog's quit without dying.
     std::function<void()> quitProgram;
 
+    // The desktop session is ending (logout, shutdown): windows close without asking.
+    bool sessionEnding = false;
+
     // Auto Retrieve is on while the main window's autret mark reads "X".
     bool autoRetrieveOn() const;
 

@@ -252,7 +252,12 @@ void Form1::Form_MouseDown(Qt::MouseButton button, const QPoint &pos)
 
 void Form1::closeEvent(QCloseEvent *event)
 {
-    // The program ends only through the close dialog.
+    // The desktop ends the program with its session; nothing waits to be saved.
+    if (m_state.sessionEnding) {
+        event->accept();
+        return;
+    }
+    // Otherwise the program ends only through the close dialog.
     event->ignore();
     showCloseDialog();
 }

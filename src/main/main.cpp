@@ -1,5 +1,6 @@
 #include "app/AppState.h"
 #include "app/Form1.h"
+#include "app/SessionEnd.h"
 #include "StartupMark.h"
 #include "platform/QtPlatform.h"
 
@@ -20,6 +21,8 @@ int main(int argc, char *argv[])
     // The start-up shortcut points at this program under the name it was started as.
     state.executableName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
     Form1 mainWindow(state);
+    // A logout or shutdown ends the program without the close dialog.
+    SessionEnd sessionEnd(state);
     markFirstPaint(QStringLiteral("Form7"));
     mainWindow.Form_Load();
     return app.exec();
