@@ -47,6 +47,17 @@ int main(int argc, char *argv[])
     // --quick: a smoke run for development; the figures need the full run.
     const bool quick = QCoreApplication::arguments().contains(QStringLiteral("--quick"));
     const int trials = quick ? 20 : 200;
+    // --idle <mode>: only the idle CPU of one design over 10 s (notify, share or literal).
+    const int idleAt = QCoreApplication::arguments().indexOf(QStringLiteral("--idle"));
+    if (idleAt > 0 && idleAt + 1 < QCoreApplication::arguments().size()) {
+        const QString which = QCoreApplication::arguments().at(idleAt + 1);
+        const auto mode = which == QLatin1String("share") ? FolderWatch::Mode::Poll
+            : which == QLatin1String("literal")           ? FolderWatch::Mode::Literal
+                                                          : FolderWatch::Mode::Automatic;
+        const LatencyResult idle = runLatencyProbe(mode, 10, 1, 10.0);
+        std::printf("idle CPU %s: %.3f %%\n", qPrintable(which), idle.idleCpuPercent);
+        return 0;
+    }
     const double idleSeconds = quick ? 1.0 : 10.0;
     const int sizes[] = { 10, 1000, 10000 };
 

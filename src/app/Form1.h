@@ -114,7 +114,8 @@ private:
     void followListings();
     void inboxChanged();
     void historyChanged();
-    static void matchPollingInterval(QTimer *timer, const FileList &list);
+    static int pollingInterval(const FileList &list);
+    void matchPollingIntervals();
 
     AppState &m_state;
     Background m_background = Background::No;

@@ -27,7 +27,7 @@ const QLatin1String On("X");
 // does; a listing the system reports changes for needs only an occasional safety tick, and
 // one on a network share a stat of its folder every few milliseconds.
 constexpr int DesignIntervalMs = 5;
-constexpr int SharePollIntervalMs = 10;
+constexpr int SharePollIntervalMs = 12;
 constexpr int SafetyIntervalMs = 1000;
 
 // Labels are written only when their text changes, so a steady count causes no redrawing.
@@ -94,22 +94,43 @@ void Form1::historyChanged()
         Timer3_Timer();
 }
 
-void Form1::matchPollingInterval(QTimer *timer, const FileList &list)
+int Form1::pollingInterval(const FileList &list)
 {
-    int interval = SharePollIntervalMs;
     switch (list.watchMode()) {
     case FolderWatch::Mode::Notify:
-        interval = SafetyIntervalMs;
-        break;
+        return SafetyIntervalMs;
     case FolderWatch::Mode::Literal:
-        interval = DesignIntervalMs;
-        break;
+        return DesignIntervalMs;
     case FolderWatch::Mode::Automatic:
     case FolderWatch::Mode::Poll:
         break;
     }
-    if (timer->interval() != interval)
-        timer->setInterval(interval);
+    return SharePollIntervalMs;
+}
+
+void Form1::matchPollingIntervals()
+{
+    const Form3 &lists = m_state.form3();
+    const int inbox = pollingInterval(*lists.File1);
+    const int history = pollingInterval(*lists.File2);
+    if (Timer1->interval() == inbox && Timer3->interval() == history)
+        return;
+    // Set together (and the followers restarted with them), so that equal intervals tick in
+    // one wake-up of the program, not several: on an idle machine the wake-ups are the cost.
+    Timer1->setInterval(inbox);
+    Timer3->setInterval(history);
+    for (QTimer *follower : { Timer2, Timer4 }) {
+        if (follower->isActive())
+            follower->start();
+    }
+    // A restart drops the tick that was due: do its work now (the intervals match by now,
+    // so this does not come back here).
+    if (Timer1->isActive())
+        Timer1_Timer();
+    if (Timer3->isActive())
+        Timer3_Timer();
+    Timer2_Timer();
+    Timer4_Timer();
 }
 
 void Form1::Timer1_Timer()
@@ -117,7 +138,7 @@ void Form1::Timer1_Timer()
     FileList *inbox = m_state.form3().File1;
     inbox->refresh();
     setText(inb, inboxCountText(inbox->count()));
-    matchPollingInterval(Timer1, *inbox);
+    matchPollingIntervals();
 }
 
 void Form1::Timer2_Timer()
@@ -135,7 +156,7 @@ void Form1::Timer3_Timer()
     FileList *history = m_state.form3().File2;
     history->refresh();
     setText(his, historyCountText(history->count()));
-    matchPollingInterval(Timer3, *history);
+    matchPollingIntervals();
 }
 
 void Form1::Timer4_Timer()

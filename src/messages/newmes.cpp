@@ -20,6 +20,12 @@
 
 namespace {
 
+// The clock follows Auto Time whether the window is shown or not. Hidden, nobody sees its
+// fields, so it ticks rarely (an idle program pays for every wake-up) and catches up the
+// moment the window appears.
+constexpr int ShownClockMs = 200;
+constexpr int HiddenClockMs = 1000;
+
 const char *const FieldStyle = "color: #00ff66; background-color: #000000;";
 
 QLabel *caption(QWidget *parent, const char *name, const QString &text, const QRect &rect)
@@ -86,9 +92,8 @@ newmes::newmes(AppState &state, QWidget *parent)
 
     // Each caption names its box for screen readers: as its buddy (the relation a reader
     // follows) and as the box's name, without the colon.
-    const std::pair<QLabel *, QWidget *> captioned[] = {
-        { label1, t }, { label2, pri }, { label3, fro }, { label4, dat }, { label5, tim }
-    };
+    const std::pair<QLabel *, QWidget *> captioned[]
+        = { { label1, t }, { label2, pri }, { label3, fro }, { label4, dat }, { label5, tim } };
     for (const auto &[label, box] : captioned) {
         label->setBuddy(box);
         box->setAccessibleName(label->text().chopped(1));
@@ -119,7 +124,7 @@ newmes::newmes(AppState &state, QWidget *parent)
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(200);
+    Timer1->setInterval(HiddenClockMs);
     connect(Timer1, &QTimer::timeout, this, &newmes::Timer1_Timer);
 }
 
@@ -225,6 +230,20 @@ void newmes::ok_MouseUp()
 void newmes::canc_MouseUp()
 {
     m_state.unloadCompose();
+}
+
+void newmes::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    Timer1->setInterval(ShownClockMs);
+    if (Timer1->isActive())
+        Timer1_Timer();
+}
+
+void newmes::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    Timer1->setInterval(HiddenClockMs);
 }
 
 void newmes::closeEvent(QCloseEvent *event)
