@@ -27,7 +27,8 @@ QString completeMessageName(const QString &typedName, const QString &slotCode)
 
 bool isUnsafeMessageName(const QString &name)
 {
-    return name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")
-        || name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\'))
-        || name.contains(QChar(0));
+    // A leading dot also covers "." and "..": such a file is hidden from every listing, so
+    // the message would be reported as sent and never be seen.
+    return name.isEmpty() || name.startsWith(QLatin1Char('.')) || name.contains(QLatin1Char('/'))
+        || name.contains(QLatin1Char('\\')) || name.contains(QChar(0));
 }

@@ -10,6 +10,7 @@ QString messageFileName(const QString &name, const QString &slotCode);
 // extension ("d" and "" give ".msg"; "1".."6" give ".ms1".."ms6"; any other code adds nothing).
 QString completeMessageName(const QString &typedName, const QString &slotCode);
 
-// A message name that would leave its folder or name a folder: holds a path separator
-// ('/' or '\\'), or is "." or "..", or is empty. Such a name is never written.
+// A message name that would leave its folder, name a folder or hide the file from every
+// listing: holds a path separator ('/' or '\\'), begins with a dot, or is empty. Such a name
+// is never written.
 bool isUnsafeMessageName(const QString &name);

@@ -27,6 +27,7 @@ StoreResult fromSafeFile(const SafeFile::Result &result, const QString &path)
         return StoreResult::failure(StoreResult::Error::NotRegular, path, result.systemError);
     case Status::TooLarge:
         return StoreResult::failure(StoreResult::Error::TooLarge, path, result.systemError);
+    case Status::Changed: // only removeIfSame reports it, and the move ignores its result
     case Status::IoError:
         break;
     }
@@ -50,15 +51,6 @@ StoreResult writeLine(const QString &path, const QString &text)
     if (bytes.size() > MaxMessageBytes)
         return StoreResult::failure(StoreResult::Error::TooLarge, path, EFBIG);
     return fromSafeFile(SafeFile::replace(path, bytes), path);
-}
-
-bool sameFile(const QString &a, const QString &b)
-{
-    struct stat first;
-    struct stat second;
-    return ::stat(QFile::encodeName(a).constData(), &first) == 0
-        && ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev
-        && first.st_ino == second.st_ino;
 }
 
 } // namespace
@@ -149,20 +141,22 @@ StoreResult readWholeFile(const QString &path, QString *text)
 StoreResult moveMessage(const QString &sourcePath, const QString &destinationFolder,
                         bool *readFailed)
 {
-    QString text;
-    const StoreResult read = readWholeFile(sourcePath, &text);
+    QByteArray bytes;
+    SafeFile::FileIdentity source;
+    const StoreResult read
+        = fromSafeFile(SafeFile::readAll(sourcePath, &bytes, MaxMessageBytes, &source), sourcePath);
     if (readFailed)
         *readFailed = !read.ok();
     if (!read.ok())
         return read;
     const QString destination = AddBackslash(destinationFolder) + FileNamePart(sourcePath);
-    const StoreResult written = writeWholeText(destination, text);
+    const StoreResult written = writeWholeText(destination, wholeTextOf(bytes));
     if (!written.ok())
         return written;
-    // Moving a file onto itself (the same folder, or a name differing only in case on a
-    // case-blind share) must not delete the one copy there is.
-    if (!sameFile(sourcePath, destination))
-        deleteMessage(sourcePath);
+    // Delete only the file that was read: not a newer version another copy saved meanwhile,
+    // and not the moved file itself when source and destination are one file (the same
+    // folder, or a name differing only in case on a case-blind share).
+    SafeFile::removeIfSame(sourcePath, source);
     return StoreResult::success();
 }
 

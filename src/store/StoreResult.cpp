@@ -27,8 +27,7 @@ QString StoreResult::describe() const
             .arg(path);
     case Error::TooLarge:
         return QCoreApplication::translate(
-                   "Store",
-                   "The message \"%1\" is larger than 16 MB, the most a message may hold.")
+                   "Store", "The message \"%1\" is larger than 16 MB, the most a message may hold.")
             .arg(path);
     case Error::Unencodable: {
         const char32_t code = unencodableCodePoint ? unencodableCodePoint : unencodable.unicode();

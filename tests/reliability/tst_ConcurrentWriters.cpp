@@ -272,9 +272,6 @@ void tst_ConcurrentWriters::saveDuringMoveIsKept()
             ++lost;
     }
     qInfo("%d of %d saves made during a move were lost", lost, rounds);
-    // Known fault: remove the condition once the move deletes only the file it read.
-    if (lost > 0)
-        QEXPECT_FAIL("", "the move deletes a newer version saved after its read", Continue);
     QCOMPARE(lost, 0);
 }
 

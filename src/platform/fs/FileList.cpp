@@ -137,7 +137,8 @@ bool FileList::readFolder(const QString &folder, QStringList *names) const
         if (entry->d_name[0] == '.')
             continue;
         const QString name = QFile::decodeName(entry->d_name);
-        if (!matches(name))
+        // A name that is not valid in the system's encoding could be listed but never opened.
+        if (!matches(name) || QFile::encodeName(name) != entry->d_name)
             continue;
         bool regular = entry->d_type == DT_REG;
         if (entry->d_type == DT_UNKNOWN) {

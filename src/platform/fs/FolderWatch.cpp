@@ -133,7 +133,12 @@ bool FolderWatch::drainEvents()
                 continue;
             }
             if (event->len > 0 && !m_overflow) {
-                m_pending.insert(QFile::decodeName(event->name));
+                // Names that do not survive decoding are never listed: no need to look.
+                const QByteArray raw(event->name);
+                const QString name = QFile::decodeName(raw);
+                if (QFile::encodeName(name) != raw)
+                    continue;
+                m_pending.insert(name);
                 if (m_pending.size() > MaxPendingNames)
                     m_overflow = true;
             }

@@ -153,6 +153,11 @@ int openFolder(const QString &folder, FolderLinks folderLinks)
 
 Result readAll(const QString &path, QByteArray *out, qint64 maxBytes)
 {
+    return readAll(path, out, maxBytes, nullptr);
+}
+
+Result readAll(const QString &path, QByteArray *out, qint64 maxBytes, FileIdentity *identity)
+{
     out->clear();
     Result result;
     const Location location = locate(path);
@@ -172,6 +177,8 @@ Result readAll(const QString &path, QByteArray *out, qint64 maxBytes)
         return failure(Status::NotRegular, 0);
     if (maxBytes >= 0 && info.st_size > maxBytes)
         return failure(Status::TooLarge, EFBIG);
+    if (identity)
+        *identity = FileIdentity { quint64(info.st_dev), quint64(info.st_ino) };
     QByteArray data;
     data.reserve(qsizetype(info.st_size));
     char buffer[65536];
@@ -231,9 +238,13 @@ Result replace(const QString &path, const QByteArray &data, FolderLinks folderLi
         return failure(Status::IoError, EEXIST);
     Descriptor file(fd);
 
-    // Keep the mode of the file being replaced, so a shared folder's permissions hold.
-    if (replacing)
-        ::fchmod(file.get(), info.st_mode & 07777);
+    // Keep the group and the permission bits of the file being replaced, so the others in a
+    // shared folder can still read it; never the set-id bits (a planted set-user-ID file must
+    // not become ours). A group we are not in cannot be kept; the folder's own rules apply.
+    if (replacing) {
+        [[maybe_unused]] const int keptGroup = ::fchown(file.get(), uid_t(-1), info.st_gid);
+        ::fchmod(file.get(), info.st_mode & 0666);
+    }
 
     int error = 0;
     if (!writeFully(file.get(), data.constData(), data.size()))
@@ -270,6 +281,25 @@ Result remove(const QString &path)
         return fromErrno(errno);
     if (!S_ISREG(info.st_mode))
         return failure(Status::NotRegular, 0);
+    if (::unlinkat(folder.get(), location.name.constData(), 0) != 0)
+        return fromErrno(errno);
+    return {};
+}
+
+Result removeIfSame(const QString &path, const FileIdentity &identity)
+{
+    Result result;
+    const Location location = locate(path);
+    const Descriptor folder(openFolderOf(location, FolderLinks::Refuse, &result));
+    if (!folder.valid())
+        return result;
+    struct stat info;
+    if (::fstatat(folder.get(), location.name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+        return fromErrno(errno);
+    if (!S_ISREG(info.st_mode))
+        return failure(Status::NotRegular, 0);
+    if (quint64(info.st_dev) != identity.device || quint64(info.st_ino) != identity.inode)
+        return failure(Status::Changed, 0);
     if (::unlinkat(folder.get(), location.name.constData(), 0) != 0)
         return fromErrno(errno);
     return {};

@@ -18,6 +18,7 @@ enum class Status {
     NotFound, // the file or a folder on its path does not exist
     NotRegular, // a link, a folder, a device: refused
     TooLarge, // larger than the caller's limit; nothing read
+    Changed, // the file is no longer the one the caller read: left alone
     IoError, // anything else (permissions, disk full, a name the file system refuses, ...)
 };
 
@@ -32,8 +33,17 @@ struct Result
 // shared data folder (the user's own autostart folder) follow one.
 enum class FolderLinks { Refuse, Follow };
 
-// Reads the whole regular file at path without following a link.
+// Which file a name stood for when it was read (a save replaces the file with a new one).
+struct FileIdentity
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+};
+
+// Reads the whole regular file at path without following a link; identity (when given) tells
+// which file that was.
 Result readAll(const QString &path, QByteArray *out, qint64 maxBytes);
+Result readAll(const QString &path, QByteArray *out, qint64 maxBytes, FileIdentity *identity);
 
 // Replaces (or creates) the file with data: a temporary dot-file in the same folder,
 // created O_EXCL|O_NOFOLLOW, written, fsync'ed, closed, then renamed over the target.
@@ -44,6 +54,9 @@ Result replace(const QString &path, const QByteArray &data, FolderLinks folderLi
 
 // Deletes a regular file; refuses links and anything that is not a regular file.
 Result remove(const QString &path);
+// Deletes the file only while path still names the file that was read (Changed otherwise):
+// a newer version saved by another copy in the meantime is kept.
+Result removeIfSame(const QString &path, const FileIdentity &identity);
 
 // True for a regular file that is not a link, in a folder that is not a link.
 bool isRegularFile(const QString &path);
