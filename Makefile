@@ -9,7 +9,7 @@ CMAKE_ARGS ?=
 # Debian packages needed to build, test and run (installed only when one is missing).
 PACKAGES = cmake g++ make pkg-config qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins \
            libgl-dev xvfb xauth x11-utils xdotool trayer desktop-file-utils appstream \
-           fonts-dejavu-core
+           fonts-dejavu-core dbus-daemon
 
 .PHONY: all deps build run test office launcher bench bench-run stress fuzz test-asan clean
 
