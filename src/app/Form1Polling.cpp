@@ -8,6 +8,7 @@
 #include "accounts/Form5.h"
 #include "messages/Form4.h"
 #include "messages/newmes.h"
+#include "platform/Accessibility.h"
 #include "platform/Dialogs.h"
 #include "platform/FileListBox.h"
 #include "platform/Glint.h"
@@ -30,11 +31,14 @@ constexpr int DesignIntervalMs = 5;
 constexpr int SharePollIntervalMs = 12;
 constexpr int SafetyIntervalMs = 1000;
 
-// Labels are written only when their text changes, so a steady count causes no redrawing.
+// Labels are written only when their text changes, so a steady count causes no redrawing;
+// a change is also read out by a screen reader.
 void setText(QLabel *label, const QString &text)
 {
-    if (label->text() != text)
-        label->setText(text);
+    if (label->text() == text)
+        return;
+    label->setText(text);
+    announceTextChange(label);
 }
 
 } // namespace
@@ -281,15 +285,15 @@ void Form1::ret_MouseUp()
     const int count = inbox->count();
     Dialogs &dialogs = m_state.dialogs();
     if (count > 1) {
-        inb->setText(inboxCountText(count));
+        setText(inb, inboxCountText(count));
         dialogs.messageBox(QStringLiteral("You have %1 new messages.").arg(count),
                            QStringLiteral("New Messages"), Dialogs::Icon::Exclamation);
     } else if (count == 1) {
-        inb->setText(inboxCountText(1));
+        setText(inb, inboxCountText(1));
         dialogs.messageBox(QStringLiteral("You have 1 new message."), QStringLiteral("New Message"),
                            Dialogs::Icon::Exclamation);
     } else if (inb->text() != inboxCountText(0)) {
-        inb->setText(inboxCountText(0));
+        setText(inb, inboxCountText(0));
         dialogs.messageBox(QStringLiteral("Sorry, you have no new messages."),
                            QStringLiteral("No Messages"), Dialogs::Icon::Exclamation);
     }
