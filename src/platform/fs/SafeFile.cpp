@@ -269,7 +269,10 @@ Result replace(const QString &path, const QByteArray &data, FolderLinks folderLi
     return {};
 }
 
-Result remove(const QString &path)
+namespace {
+
+// Deletes the regular file at path; with an identity, only while path still names that file.
+Result removeRegular(const QString &path, const FileIdentity *identity)
 {
     Result result;
     const Location location = locate(path);
@@ -281,28 +284,24 @@ Result remove(const QString &path)
         return fromErrno(errno);
     if (!S_ISREG(info.st_mode))
         return failure(Status::NotRegular, 0);
+    if (identity
+        && (quint64(info.st_dev) != identity->device || quint64(info.st_ino) != identity->inode))
+        return failure(Status::Changed, 0);
     if (::unlinkat(folder.get(), location.name.constData(), 0) != 0)
         return fromErrno(errno);
     return {};
 }
 
+} // namespace
+
+Result remove(const QString &path)
+{
+    return removeRegular(path, nullptr);
+}
+
 Result removeIfSame(const QString &path, const FileIdentity &identity)
 {
-    Result result;
-    const Location location = locate(path);
-    const Descriptor folder(openFolderOf(location, FolderLinks::Refuse, &result));
-    if (!folder.valid())
-        return result;
-    struct stat info;
-    if (::fstatat(folder.get(), location.name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0)
-        return fromErrno(errno);
-    if (!S_ISREG(info.st_mode))
-        return failure(Status::NotRegular, 0);
-    if (quint64(info.st_dev) != identity.device || quint64(info.st_ino) != identity.inode)
-        return failure(Status::Changed, 0);
-    if (::unlinkat(folder.get(), location.name.constData(), 0) != 0)
-        return fromErrno(errno);
-    return {};
+    return removeRegular(path, &identity);
 }
 
 bool isRegularFile(const QString &path)
