@@ -115,8 +115,11 @@ LabelControl *LabelControl::attach(QLabel *label, Kind kind, std::function<void(
     label->setProperty(ControlProperty, QVariant::fromValue(static_cast<QObject *>(control)));
     // Only Tab gives the focus: a click keeps working on the label as it always did.
     label->setFocusPolicy(Qt::TabFocus);
+    // The accent yellow behind the focused label, so a keyboard user sees at a glance where
+    // Space acts (a dotted frame was lost in the marks' own boxes).
     label->setStyleSheet(label->styleSheet()
-                         + QStringLiteral("QLabel:focus { border: 1px dotted #0f5e63; }"));
+                         + QStringLiteral("QLabel:focus { background-color: #f4c542;"
+                                          " border: 1px solid #10263d; border-radius: 2px; }"));
     label->installEventFilter(control);
 
     // An interface made for the label before it became a control (setting its accessible name

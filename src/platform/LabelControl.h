@@ -10,7 +10,7 @@ class QWidget;
 
 // A label that acts as a control: a mark to tick ("X" or empty), a choice of two, or a text to
 // open (a count, the user's name, the close mark). Made a LabelControl, it takes the keyboard
-// focus with Tab and shows it with a dotted frame, runs its action on Space, Enter or Return,
+// focus with Tab and shows it in the accent colour, runs its action on Space, Enter or Return,
 // and tells screen readers what it is (check box, radio button or button), whether it is
 // ticked, and lets them run the action. The mouse stays with the window's own handling; after
 // a click the new text or state is announced all the same.

@@ -5,6 +5,9 @@
 #include "support/TempFolder.h"
 #include "support/TestPlatform.h"
 
+#include <QApplication>
+#include <QIcon>
+
 // A main window over a temporary data folder with every desktop service faked.
 struct AppRig
 {
@@ -12,6 +15,8 @@ struct AppRig
         : state(folder.isEmpty() ? dir.path() : folder, p.platform())
         , main(state)
     {
+        // As main() does: every window without an icon of its own shows the program's.
+        QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/notavo.svg")));
         state.quitProgram = [this] {
             ++quits;
         };

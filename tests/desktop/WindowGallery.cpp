@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -81,16 +82,26 @@ WindowGallery::~WindowGallery()
 
 QStringList WindowGallery::names()
 {
-    return { QStringLiteral("main"),   QStringLiteral("splash"), QStringLiteral("close"),
-             QStringLiteral("about"),  QStringLiteral("menu"),   QStringLiteral("compose"),
-             QStringLiteral("viewer"), QStringLiteral("inbox"),  QStringLiteral("history"),
-             QStringLiteral("login"),  QStringLiteral("account") };
+    return {
+        QStringLiteral("main"),    QStringLiteral("main-keyboard"), QStringLiteral("splash"),
+        QStringLiteral("close"),   QStringLiteral("about"),         QStringLiteral("menu"),
+        QStringLiteral("compose"), QStringLiteral("viewer"),        QStringLiteral("inbox"),
+        QStringLiteral("history"), QStringLiteral("login"),         QStringLiteral("account")
+    };
 }
 
 QWidget *WindowGallery::show(const QString &name)
 {
     QWidget *window = nullptr;
     if (name == QLatin1String("main")) {
+        window = &main;
+    } else if (name == QLatin1String("main-keyboard")) {
+        // A keyboard user on the Auto Time mark: the focus frame shows where Space acts.
+        main.show();
+        main.activateWindow();
+        if (!QTest::qWaitForWindowActive(&main))
+            return nullptr;
+        main.aut->setFocus(Qt::TabFocusReason);
         window = &main;
     } else if (name == QLatin1String("splash")) {
         Form7 &splash = state.form7();
