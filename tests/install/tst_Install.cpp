@@ -1,6 +1,7 @@
 // The office folder and the menu entry as an administrator makes them: `cmake --install` into a
 // fresh folder (make office), then tools/install-launcher.sh with a private XDG_DATA_HOME
 // (make launcher).
+#include "DesktopSession.h"
 #include "platform/fs/FileList.h"
 #include "store/SlotTable.h"
 
@@ -48,6 +49,7 @@ class tst_Install : public QObject
 private slots:
     void initTestCase();
     void officeFolderHoldsProgramAndQt();
+    void programRunsOnBundledQt_data();
     void programRunsOnBundledQt();
     void bundleIsNoMessage();
     void launcherEntryIsValid();
@@ -97,15 +99,33 @@ void tst_Install::officeFolderHoldsProgramAndQt()
         QVERIFY2(QFileInfo::exists(folder.filePath(QLatin1String(file))), file);
 }
 
-// The program started with nothing but a home folder loads Qt and its platform plugin from
-// the office folder, also the libraries Qt itself depends on.
+void tst_Install::programRunsOnBundledQt_data()
+{
+    QTest::addColumn<QString>("platform");
+    QTest::newRow("X11") << "xcb";
+    QTest::newRow("offscreen") << "offscreen";
+}
+
+// The program started with nothing but a home folder (and a display) loads Qt and its
+// platform plugin from the office folder, also the libraries Qt itself depends on.
 void tst_Install::programRunsOnBundledQt()
 {
+    QFETCH(QString, platform);
+    const QString plugin = QStringLiteral("libq%1.so").arg(platform);
     QTemporaryDir home;
     QProcessEnvironment bare;
-    bare.insert(QStringLiteral("HOME"), home.path());
-    bare.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-    bare.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    DesktopSession desktop;
+    if (platform == QLatin1String("xcb")) {
+        QString why;
+        if (!desktop.startDisplay(&why))
+            QSKIP(qPrintable(why));
+        bare = desktop.environment(home.path());
+        bare.remove(QStringLiteral("PATH"));
+    } else {
+        bare.insert(QStringLiteral("HOME"), home.path());
+        bare.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
+        bare.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+    }
     QProcess program;
     program.setProcessEnvironment(bare);
     program.setWorkingDirectory(home.path());
@@ -131,14 +151,14 @@ void tst_Install::programRunsOnBundledQt()
                 && !qtFiles.contains(file))
                 qtFiles.append(file);
         }
-        if (qtFiles.join(QLatin1Char('\n')).contains(QLatin1String("libqoffscreen.so")))
+        if (qtFiles.join(QLatin1Char('\n')).contains(plugin))
             break;
         QTest::qWait(100);
     }
     program.kill();
     program.waitForFinished();
 
-    QVERIFY2(qtFiles.join(QLatin1Char('\n')).contains(QLatin1String("libqoffscreen.so")),
+    QVERIFY2(qtFiles.join(QLatin1Char('\n')).contains(plugin),
              qPrintable(qtFiles.join(QLatin1Char('\n'))));
     const QString bundle = QFileInfo(office()).canonicalFilePath() + QStringLiteral("/lib/");
     for (const QString &file : std::as_const(qtFiles))
