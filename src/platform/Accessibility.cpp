@@ -10,7 +10,9 @@ void announceTextChange(QWidget *label)
 {
     if (!label)
         return;
-    const LabelControl *control = LabelControl::of(label);
+    LabelControl *control = LabelControl::of(label);
+    if (control)
+        control->noteAnnounced();
     if (control && !control->nameFollowsText() && control->kind() == LabelControl::Kind::Button)
         return; // a fixed name ("Close"): the text is only a picture of the state
     if (control && control->kind() != LabelControl::Kind::Button) {

@@ -158,6 +158,11 @@ void LabelControl::activate()
         announceIfChanged();
 }
 
+void LabelControl::noteAnnounced()
+{
+    m_announced = label()->text();
+}
+
 void LabelControl::announceIfChanged()
 {
     const QString text = label()->text();

@@ -36,6 +36,9 @@ public:
 
     // Runs the action, then announces a changed text or state.
     void activate();
+    // The label's text has just been announced (announceTextChange tells the control, so a
+    // change announced by the window is not announced a second time).
+    void noteAnnounced();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
