@@ -1,7 +1,7 @@
+#include "StartupMark.h"
 #include "app/AppState.h"
 #include "app/Form1.h"
 #include "app/SessionEnd.h"
-#include "StartupMark.h"
 #include "platform/QtPlatform.h"
 
 #include <QApplication>
