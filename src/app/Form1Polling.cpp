@@ -205,9 +205,11 @@ void Form1::aut_Click()
     if (clock->isActive()) {
         clock->stop();
         aut->setText(QString());
+        announceTextChange(aut);
     } else {
         clock->start();
         aut->setText(On);
+        announceTextChange(aut);
     }
     Timer4_Timer();
 }
@@ -219,11 +221,13 @@ void Form1::autret_Click()
         Timer1->stop();
         Timer3->stop();
         autret->setText(QString());
+        announceTextChange(autret);
         menuMark->setChecked(false);
     } else {
         Timer1->start();
         Timer3->start();
         autret->setText(On);
+        announceTextChange(autret);
         menuMark->setChecked(true);
     }
 }

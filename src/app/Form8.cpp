@@ -8,6 +8,7 @@
 #include "accounts/usopt.h"
 #include "messages/Form4.h"
 #include "messages/newmes.h"
+#include "platform/Accessibility.h"
 #include "platform/Dialogs.h"
 #include "store/Store.h"
 
@@ -157,13 +158,17 @@ void Form8::mnuAutoTime_Click()
     if (mnuAutoTime->isChecked()) {
         mnuAutoTime->setChecked(false);
         clock->stop();
-        if (main)
+        if (main) {
             main->aut->setText(QString());
+            announceTextChange(main->aut);
+        }
     } else {
         mnuAutoTime->setChecked(true);
         clock->start();
-        if (main)
+        if (main) {
             main->aut->setText(On);
+            announceTextChange(main->aut);
+        }
     }
 }
 
@@ -175,6 +180,7 @@ void Form8::mnuAutoRet_Click()
             main->Timer1->start();
             main->Timer3->start();
             main->autret->setText(On);
+            announceTextChange(main->autret);
         }
         mnuAutoRet->setChecked(true);
     } else {
@@ -182,6 +188,7 @@ void Form8::mnuAutoRet_Click()
             main->Timer1->stop();
             main->Timer3->stop();
             main->autret->setText(QString());
+            announceTextChange(main->autret);
         }
         mnuAutoRet->setChecked(false);
     }
