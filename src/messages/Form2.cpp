@@ -1,8 +1,10 @@
 #include "Form2.h"
 
+#include "ButtonRow.h"
 #include "MessageFiles.h"
 #include "MessageTextEdit.h"
 #include "app/AppState.h"
+#include "app/Twips.h"
 #include "platform/Dialogs.h"
 #include "platform/Picture.h"
 #include "platform/PictureButton.h"
@@ -12,19 +14,6 @@
 
 #include <QCloseEvent>
 #include <QLineEdit>
-
-namespace {
-
-// The window layout is given in twips; 15 twips are one device-independent pixel.
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
-
-constexpr int ButtonTop = 3480;
-constexpr int ButtonHeight = 375;
-
-} // namespace
 
 Form2::Form2(AppState &state, QWidget *parent)
     : QWidget(parent)
@@ -48,32 +37,20 @@ Form2::Form2(AppState &state, QWidget *parent)
     pat->setObjectName(QStringLiteral("pat"));
     pat->hide();
 
-    // Five buttons share the row in equal parts (the narrow Delete of the old layout cut its
-    // caption off), in one small font.
-    QFont buttonFont = font();
-    buttonFont.setPointSizeF(buttonFont.pointSizeF() * 0.85);
-    const auto pair = [&](const char *name, const QString &caption, int left, int width,
-                          const QString &toolTip) {
-        PictureButton *button
-            = PictureButton::createPair(this, QLatin1String(name), caption,
-                                        twips(left, ButtonTop, width, ButtonHeight), toolTip);
-        button->setFont(buttonFont);
-        button->twin()->setFont(buttonFont);
-        return button;
-    };
-    exity = pair("exity", tr("Exit"), 135, 810, tr("Close this message"));
+    ButtonRow row(this);
+    exity = row.add("exity", tr("Exit"), 135, tr("Close this message"));
     exitp = exity->twin();
     exitp->setObjectName(QStringLiteral("exitp"));
-    history = pair("history", tr("History"), 1005, 810, QStringLiteral("Send message to history"));
+    history = row.add("history", tr("History"), 1005, QStringLiteral("Send message to history"));
     historyp = history->twin();
-    inbox = pair("inbox", tr("Inbox"), 1005, 810, QStringLiteral("Send message to inbox"));
+    inbox = row.add("inbox", tr("Inbox"), 1005, QStringLiteral("Send message to inbox"));
     inboxp = inbox->twin();
-    sav = pair("sav", tr("Save"), 1875, 810, QStringLiteral("Save this message"));
+    sav = row.add("sav", tr("Save"), 1875, QStringLiteral("Save this message"));
     savp = sav->twin();
-    del = pair("del", tr("Delete"), 2745, 810, QStringLiteral("Delete this message"));
+    del = row.add("del", tr("Delete"), 2745, QStringLiteral("Delete this message"));
     delp = del->twin();
-    saveas = pair("saveas", tr("Save As"), 3615, 810,
-                  QStringLiteral("Save message as new message name"));
+    saveas = row.add("saveas", tr("Save As"), 3615,
+                     QStringLiteral("Save message as new message name"));
     saveasp = saveas->twin();
     history->hide();
     inbox->hide();

@@ -1,10 +1,12 @@
 #include "Form4.h"
 
+#include "ButtonRow.h"
 #include "Form2.h"
 #include "MessageFiles.h"
 #include "MessageTextEdit.h"
 #include "app/AppState.h"
 #include "app/Form3.h"
+#include "app/Twips.h"
 #include "platform/Dialogs.h"
 #include "platform/FileListBox.h"
 #include "platform/Picture.h"
@@ -21,15 +23,6 @@
 #include <QTimer>
 
 namespace {
-
-// The window layout is given in twips; 15 twips are one device-independent pixel.
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
-
-constexpr int ButtonTop = 3480;
-constexpr int ButtonHeight = 375;
 
 const char *const ActiveTab = ":/pictures/tab-active.svg";
 const char *const InactiveTab = ":/pictures/tab-inactive.svg";
@@ -85,31 +78,20 @@ Form4::Form4(AppState &state, QWidget *parent)
     inblur->setToolTip(tr("Show the inbox"));
     hisblur->setToolTip(tr("Show the history"));
 
-    // Five buttons share the row in equal parts, in one small font, as in the viewer.
-    QFont buttonFont = font();
-    buttonFont.setPointSizeF(buttonFont.pointSizeF() * 0.85);
-    const auto pair = [&](const char *name, const QString &caption, int left, int width,
-                          const QString &toolTip) {
-        PictureButton *button
-            = PictureButton::createPair(this, QLatin1String(name), caption,
-                                        twips(left, ButtonTop, width, ButtonHeight), toolTip);
-        button->setFont(buttonFont);
-        button->twin()->setFont(buttonFont);
-        return button;
-    };
-    exity = pair("exity", tr("Exit"), 135, 810, tr("Close the browser"));
+    ButtonRow row(this);
+    exity = row.add("exity", tr("Exit"), 135, tr("Close the browser"));
     exitp = exity->twin();
     exitp->setObjectName(QStringLiteral("exitp"));
-    history = pair("history", tr("History"), 1005, 810, tr("Send message to history"));
+    history = row.add("history", tr("History"), 1005, tr("Send message to history"));
     historyp = history->twin();
-    inbox = pair("inbox", tr("Inbox"), 1005, 810, tr("Send message to inbox"));
+    inbox = row.add("inbox", tr("Inbox"), 1005, tr("Send message to inbox"));
     inboxp = inbox->twin();
-    rename = pair("rename", tr("Rename"), 1875, 810, tr("Rename this message"));
+    rename = row.add("rename", tr("Rename"), 1875, tr("Rename this message"));
     renamep = rename->twin();
-    dely = pair("dely", tr("Delete"), 2745, 810, tr("Delete this message"));
+    dely = row.add("dely", tr("Delete"), 2745, tr("Delete this message"));
     delp = dely->twin();
     delp->setObjectName(QStringLiteral("delp"));
-    openy = pair("openy", tr("Open"), 3615, 810, tr("Open this message"));
+    openy = row.add("openy", tr("Open"), 3615, tr("Open this message"));
     openp = openy->twin();
     openp->setObjectName(QStringLiteral("openp"));
 
