@@ -1,6 +1,7 @@
 #include "usopt.h"
 
 #include "app/AppState.h"
+#include "app/Twips.h"
 #include "platform/Dialogs.h"
 #include "platform/Picture.h"
 #include "platform/PictureButton.h"
@@ -22,12 +23,6 @@
 #include <algorithm>
 
 namespace {
-
-// The window layout is given in twips; 15 twips are one device-independent pixel.
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
 
 const QRect FullNameRow = twips(3120, 240, 1695, 285);
 const QRect UserNameRow = twips(3120, 600, 1695, 285);
@@ -93,7 +88,7 @@ usopt::usopt(AppState &state, QWidget *parent)
     // There is no title bar to show it; the task bar and screen readers still use it.
     setWindowTitle(tr("User Options"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    setFixedSize(4950 / 15, 1950 / 15);
+    setFixedSize(twipsSize(4950, 1950));
     Picture::installBackground(this, QStringLiteral(":/pictures/background-account.svg"));
 
     us = new QListWidget(this);

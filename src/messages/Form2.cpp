@@ -22,7 +22,7 @@ Form2::Form2(AppState &state, QWidget *parent)
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Message :"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    setFixedSize(4560 / 15, 4005 / 15);
+    setFixedSize(twipsSize(4560, 4005));
     Picture::installBackground(this, QStringLiteral(":/pictures/background-viewer.svg"));
 
     Text1 = new MessageTextEdit(QStringLiteral("Text1"), this);

@@ -61,7 +61,7 @@ Form4::Form4(AppState &state, QWidget *parent)
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("History"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    setFixedSize(4560 / 15, 4005 / 15);
+    setFixedSize(twipsSize(4560, 4005));
     Picture::installBackground(this, QStringLiteral(":/pictures/background-viewer.svg"));
 
     File1 = new FileListBox(QStringLiteral("File1"), this);
