@@ -11,12 +11,8 @@ PACKAGES = cmake g++ make pkg-config qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa
            libgl-dev xvfb xauth x11-utils xdotool trayer desktop-file-utils appstream \
            fonts-dejavu-core dbus-daemon
 
-.PHONY: all deps build run test office launcher bench bench-run stress fuzz test-asan clean
-
-all: build
-
-deps:
-	@missing=""; for p in $(PACKAGES); do \
+# Installs the Debian packages of $(1) that are missing (apt-get only when one is).
+install_missing = missing=""; for p in $(1); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -24,6 +20,13 @@ deps:
 	  if [ "$$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi; \
 	  $$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
+
+.PHONY: all deps build run test office launcher bench bench-run stress fuzz test-asan clean
+
+all: build
+
+deps:
+	@$(call install_missing,$(PACKAGES))
 
 $(BUILD)/CMakeCache.txt:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
@@ -90,14 +93,7 @@ FUZZ_SECONDS  ?= 30
 FUZZ_PACKAGES  = clang libclang-rt-14-dev
 
 fuzz: deps
-	@missing=""; for p in $(FUZZ_PACKAGES); do \
-	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
-	done; \
-	if [ -n "$$missing" ]; then \
-	  echo "Installing:$$missing"; \
-	  if [ "$$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi; \
-	  $$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends $$missing; \
-	fi
+	@$(call install_missing,$(FUZZ_PACKAGES))
 	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DNOTAVO_FUZZ=ON \
 	      -DNOTAVO_BUILD_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_TARGETS)

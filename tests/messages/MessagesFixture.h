@@ -65,3 +65,24 @@ inline void click(PictureButton *button)
     button->pressDown();
     button->releaseUp();
 }
+
+// The names the browser shows, in order.
+inline QStringList names(const Form4 &browser)
+{
+    QStringList shown;
+    for (int row = 0; row < browser.File1->count(); ++row)
+        shown.append(browser.File1->item(row)->text());
+    return shown;
+}
+
+inline bool inboxViewShown(const Form4 &b)
+{
+    return !b.inbred->isHidden() && b.inblur->isHidden() && !b.hisblur->isHidden()
+        && b.hisred->isHidden() && !b.history->isHidden() && b.inbox->isHidden();
+}
+
+inline bool historyViewShown(const Form4 &b)
+{
+    return b.inbred->isHidden() && !b.inblur->isHidden() && b.hisblur->isHidden()
+        && !b.hisred->isHidden() && b.history->isHidden() && !b.inbox->isHidden();
+}

@@ -12,24 +12,6 @@
 #include <cerrno>
 #include <unistd.h>
 
-namespace {
-
-QStringList names(const Form4 &browser)
-{
-    QStringList shown;
-    for (int row = 0; row < browser.File1->count(); ++row)
-        shown.append(browser.File1->item(row)->text());
-    return shown;
-}
-
-bool historyViewShown(const Form4 &b)
-{
-    return b.inbred->isHidden() && !b.inblur->isHidden() && b.hisblur->isHidden()
-        && !b.hisred->isHidden() && b.history->isHidden() && !b.inbox->isHidden();
-}
-
-} // namespace
-
 class tst_Form4Filing : public QObject
 {
     Q_OBJECT
