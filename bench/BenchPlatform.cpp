@@ -18,5 +18,5 @@ Glint *BenchTrayHost::createGlint(QObject *parent)
 }
 
 BenchPlatform::BenchPlatform()
-    : m_platform { m_dialogs, tray, m_shellLink, m_clock }
+    : m_platform { m_dialogs, tray, m_shellLink, m_clock, m_notifier }
 { }

@@ -8,6 +8,7 @@
 #include "Twips.h"
 #include "platform/Glint.h"
 #include "platform/LabelControl.h"
+#include "platform/Notifier.h"
 #include "platform/Picture.h"
 #include "platform/PictureButton.h"
 #include "platform/ShellLink.h"
@@ -47,6 +48,7 @@ QFont pointFont(const QFont &base, int points, bool bold)
 Form1::Form1(AppState &state, QWidget *parent)
     : QWidget(parent)
     , m_state(state)
+    , m_notice(state.platform().notifier)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(caption());
@@ -165,6 +167,8 @@ void Form1::connectControls()
     connect(Timer4, &QTimer::timeout, this, &Form1::Timer4_Timer);
     connect(Glint1, &Glint::DblClick, this, &Form1::Glint1_DblClick);
     connect(Glint2, &Glint::DblClick, this, &Form1::Glint2_DblClick);
+    // Choosing the desktop notification does what a double-click on its tray icon does.
+    connect(&m_state.platform().notifier, &Notifier::activated, this, &Form1::Glint1_DblClick);
     connect(ret, &PictureButton::mouseDown, this, &Form1::ret_MouseDown);
     connect(ret, &PictureButton::mouseUp, this, &Form1::ret_MouseUp);
     connect(Image2, &PictureButton::mouseUp, this, &Form1::Image2_MouseUp);

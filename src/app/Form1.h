@@ -1,5 +1,7 @@
 #pragma once
 
+#include "InboxNotice.h"
+
 #include <QWidget>
 
 class AppState;
@@ -81,6 +83,10 @@ public:
     void LeaveBackground();
     bool inBackground() const { return m_background != Background::No; }
 
+    // A later start of the program asked for this copy: the main window comes forward, out of
+    // the background if need be.
+    void bringForward();
+
     // Shows the one close dialog (Label1, a close request, the menu's Exit).
     void showCloseDialog();
 
@@ -121,6 +127,7 @@ private:
     Background m_background = Background::No;
     // The inbox count last announced; -1 before the first.
     int m_announcedCount = -1;
+    InboxNotice m_notice;
     // Set by a press of ret that may retrieve; a refused press leaves it clear.
     bool m_retArmed = false;
 };

@@ -3,6 +3,7 @@
 
 #include "AppState.h"
 #include "Form3.h"
+#include "Form7.h"
 #include "Form8.h"
 #include "accounts/Form5.h"
 #include "messages/Form2.h"
@@ -54,7 +55,8 @@ void Form1::Image2_MouseUp(Qt::MouseButton button)
 
 void Form1::leaveScreen()
 {
-    // Without a tray there is no icon to come back through: keep the window in the task bar.
+    // Without a tray there is no icon to come back through: keep the window among the
+    // desktop's open windows.
     if (trayAvailable()) {
         hide();
         m_background = Background::Hidden;
@@ -69,8 +71,9 @@ void Form1::announceBackground()
     const QString text = trayAvailable()
         ? QStringLiteral("Notavo will now run in background. To open, double click on the icon "
                          "in your system tray.")
-        : QStringLiteral("Notavo will now run in background. To open, click on Notavo in your "
-                         "task bar.");
+        // Not every desktop has a task bar (GNOME has none), but every one lists its windows.
+        : QStringLiteral("Notavo will now run in background. To open, switch to the Notavo 3.0 "
+                         "window in your list of open windows (Alt+Tab).");
     m_state.dialogs().messageBox(text, QStringLiteral("Notavo"), Dialogs::Icon::Exclamation);
 }
 
@@ -115,4 +118,24 @@ void Form1::LeaveBackground()
         m_state.form5().show();
     Timer2->start();
     Glint2->setInTray(false);
+}
+
+void Form1::bringForward()
+{
+    // During the splash the main window is still to come; the splash stands for it.
+    if (Form7 *splash = m_state.form7IfLoaded(); splash && splash->isVisible()) {
+        splash->raise();
+        splash->activateWindow();
+        return;
+    }
+    if (inBackground()) {
+        LeaveBackground();
+        return;
+    }
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
 }

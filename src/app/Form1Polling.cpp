@@ -188,6 +188,7 @@ void Form1::announceCount(int count)
 {
     const bool more = count > qMax(0, m_announcedCount);
     m_announcedCount = count;
+    m_notice.update(m_state.form3().File1->path(), m_state.form3().File1->names());
     // Asked only when the count changes: the answer may cost a trip to the display server.
     if (trayAvailable()) {
         setWindowTitle(caption());

@@ -3,6 +3,7 @@
 #include "app/Form1.h"
 #include "app/SessionEnd.h"
 #include "platform/QtPlatform.h"
+#include "platform/SingleInstance.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -16,11 +17,19 @@ int main(int argc, char *argv[])
     // Closing windows never ends the program: only the close dialog's quit does.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // One copy per person, data folder and desktop session: a second start (the menu after
+    // autostart) brings the running copy forward and ends.
+    SingleInstance instance(QCoreApplication::applicationDirPath());
+    if (!instance.claim())
+        return 0;
+
     QtPlatform desktop;
     AppState state(QCoreApplication::applicationDirPath(), desktop.platform());
     // The start-up shortcut points at this program under the name it was started as.
     state.executableName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
     Form1 mainWindow(state);
+    QObject::connect(&instance, &SingleInstance::forwardRequested, &mainWindow,
+                     &Form1::bringForward);
     // A logout or shutdown ends the program without the close dialog.
     SessionEnd sessionEnd(state);
     markFirstPaint(QStringLiteral("Form7"));

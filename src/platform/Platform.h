@@ -4,6 +4,7 @@ class Dialogs;
 class TrayHost;
 class ShellLink;
 class Clock;
+class Notifier;
 
 // The desktop services the windows use, injected so tests can replace each with a fake.
 struct Platform
@@ -12,4 +13,5 @@ struct Platform
     TrayHost &tray;
     ShellLink &shellLink;
     Clock &clock;
+    Notifier &notifier;
 };

@@ -4,8 +4,9 @@
 #include <QStyleHints>
 #include <QSystemTrayIcon>
 
-QtGlint::QtGlint(QObject *parent)
+QtGlint::QtGlint(Host host, QObject *parent)
     : Glint(parent)
+    , m_host(host)
     , m_icon(new QSystemTrayIcon(this))
 {
     connect(m_icon, &QSystemTrayIcon::activated, this,
@@ -14,13 +15,16 @@ QtGlint::QtGlint(QObject *parent)
 
 void QtGlint::activated(int reason)
 {
-    // Tray hosts speaking the StatusNotifier protocol report only a single activation, so a
-    // click counts as the double-click users are told to make. Hosts that do report double
-    // clicks send a click first; that second report of the same gesture is dropped.
     if (reason == QSystemTrayIcon::Trigger) {
+        // A host that cannot report a double-click sends its one activation: that is the
+        // double-click users are told to make. Elsewhere a single click does nothing.
+        if (m_host == Host::XEmbed)
+            return;
         m_sinceClick.start();
         emit DblClick();
     } else if (reason == QSystemTrayIcon::DoubleClick) {
+        // Should a host report the click and then the double-click of one gesture, the second
+        // report is dropped.
         const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
         if (!m_sinceClick.isValid() || m_sinceClick.elapsed() > interval)
             emit DblClick();
@@ -33,14 +37,4 @@ void QtGlint::apply()
     m_icon->setIcon(currentIcon());
     m_icon->setToolTip(tiptext());
     m_icon->setVisible(InTray());
-}
-
-Glint *QtTrayHost::createGlint(QObject *parent)
-{
-    return new QtGlint(parent);
-}
-
-bool QtTrayHost::isSystemTrayAvailable() const
-{
-    return QSystemTrayIcon::isSystemTrayAvailable();
 }

@@ -11,7 +11,11 @@ class QtGlint : public Glint
 {
     Q_OBJECT
 public:
-    explicit QtGlint(QObject *parent = nullptr);
+    // How the tray host reports a double-click: XEmbed trays pass every click and double-click
+    // on; StatusNotifierItem hosts send one activation for whatever the user did.
+    enum class Host { XEmbed, StatusNotifier };
+
+    explicit QtGlint(Host host, QObject *parent = nullptr);
 
     // One activation report of the tray icon (a QSystemTrayIcon::ActivationReason).
     void activated(int reason);
@@ -20,13 +24,7 @@ protected:
     void apply() override;
 
 private:
+    Host m_host;
     QSystemTrayIcon *m_icon;
     QElapsedTimer m_sinceClick;
-};
-
-class QtTrayHost : public TrayHost
-{
-public:
-    Glint *createGlint(QObject *parent) override;
-    bool isSystemTrayAvailable() const override;
 };

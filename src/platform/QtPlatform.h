@@ -1,9 +1,10 @@
 #pragma once
 
 #include "Clock.h"
+#include "DBusNotifier.h"
 #include "Platform.h"
 #include "QtDialogs.h"
-#include "QtGlint.h"
+#include "QtTrayHost.h"
 #include "ShellLink.h"
 
 // The real desktop services.
@@ -18,5 +19,6 @@ private:
     QtTrayHost m_tray;
     XdgShellLink m_shellLink;
     SystemClock m_clock;
+    DBusNotifier m_notifier;
     Platform m_platform;
 };

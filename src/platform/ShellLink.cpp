@@ -62,8 +62,31 @@ QString XdgShellLink::quoteExecArgument(const QString &argument)
     return escapeValue(quoted);
 }
 
+XdgShellLink::Switches XdgShellLink::switchesOf(const QByteArray &entry)
+{
+    Switches switches;
+    bool mainGroup = false;
+    for (const QByteArray &rawLine : entry.split('\n')) {
+        const QByteArray line = rawLine.trimmed();
+        if (line.startsWith('[')) {
+            mainGroup = line == "[Desktop Entry]";
+            continue;
+        }
+        const int equals = line.indexOf('=');
+        if (!mainGroup || equals < 0)
+            continue;
+        const QByteArray key = line.left(equals).trimmed();
+        const QByteArray value = line.mid(equals + 1).trimmed();
+        if (key == "Hidden")
+            switches.hidden = value == "true";
+        else if (key == "X-GNOME-Autostart-enabled")
+            switches.gnomeDisabled = value == "false";
+    }
+    return switches;
+}
+
 QString XdgShellLink::desktopEntry(const QString &link, const QString &target,
-                                   const QString &arguments)
+                                   const QString &arguments, Switches switches)
 {
     QString exec = quoteExecArgument(target);
     // The argument text is a command line; each of its words becomes one quoted argument.
@@ -81,7 +104,10 @@ QString XdgShellLink::desktopEntry(const QString &link, const QString &target,
     // The icon the menu entry installs (tools/install-launcher.sh), so both look the same.
     entry += QStringLiteral("Icon=io.github.notavo.Notavo\n");
     entry += QStringLiteral("Terminal=false\n");
-    entry += QStringLiteral("X-GNOME-Autostart-enabled=true\n");
+    entry += switches.gnomeDisabled ? QStringLiteral("X-GNOME-Autostart-enabled=false\n")
+                                    : QStringLiteral("X-GNOME-Autostart-enabled=true\n");
+    if (switches.hidden)
+        entry += QStringLiteral("Hidden=true\n");
     return entry;
 }
 
@@ -100,8 +126,14 @@ bool XdgShellLink::fCreateShellLink(const QString &folder, const QString &link,
     if (!QDir().mkpath(directory))
         return false;
     const QString path = directory + QLatin1Char('/') + link + QStringLiteral(".desktop");
+    // The user may have switched the entry off in the desktop's autostart settings: the new
+    // entry stays switched off.
+    Switches switches;
+    QFile old(path);
+    if (QFileInfo(path).isFile() && old.open(QIODevice::ReadOnly))
+        switches = switchesOf(old.read(64 * 1024));
     // The user's own configuration folder may well be a link (dotfile managers make them).
-    return SafeFile::replace(path, desktopEntry(link, target, arguments).toUtf8(),
+    return SafeFile::replace(path, desktopEntry(link, target, arguments, switches).toUtf8(),
                              SafeFile::FolderLinks::Follow)
         .ok();
 }

@@ -15,6 +15,13 @@ public:
         = 0;
 };
 
+// The switch-off the desktop's autostart settings write into an entry.
+struct AutostartSwitches
+{
+    bool hidden = false;
+    bool gnomeDisabled = false;
+};
+
 // On Linux: an XDG autostart entry $XDG_CONFIG_HOME/autostart/<link>.desktop (falling back to
 // ~/.config), with the target and each word of the arguments quoted by the desktop-entry
 // rules.
@@ -25,9 +32,12 @@ public:
                           const QString &arguments) override;
 
     static QString autostartFolder();
+    using Switches = AutostartSwitches;
+    static Switches switchesOf(const QByteArray &entry);
+
     // The entry's text, clean under desktop-file-validate.
     static QString desktopEntry(const QString &link, const QString &target,
-                                const QString &arguments);
+                                const QString &arguments, Switches switches = {});
     // Quotes a value for Exec= by the desktop-entry rules.
     static QString quoteExecArgument(const QString &argument);
 };

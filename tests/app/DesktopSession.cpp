@@ -109,6 +109,11 @@ bool DesktopSession::startTray(QString *why)
     return false;
 }
 
+void DesktopSession::stopTray()
+{
+    stop(m_tray);
+}
+
 QProcessEnvironment DesktopSession::environment(const QString &configHome) const
 {
     QProcessEnvironment environment;

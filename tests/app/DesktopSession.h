@@ -19,6 +19,8 @@ public:
     bool startDisplay(QString *why);
     bool startBus(QString *why);
     bool startTray(QString *why);
+    // Ends the tray, as a panel restart does.
+    void stopTray();
 
     QString display() const { return m_display; }
     QString busAddress() const { return m_busAddress; }

@@ -1,11 +1,15 @@
-// The real program on a private desktop: a virtual X display with a system tray (trayer) and
-// a session bus. It starts in its own data folder; the splash comes first, the main window
-// when it ends; a message for the default user docks the "New Message!" icon into the tray,
-// and a screen reader reads "1 New Message." from the main window.
+// The real program on a private desktop: a virtual X display, a session bus with a
+// notification service, and a system tray (trayer) that starts after the program, as panels
+// do at login. It starts in its own data folder; the splash comes first, the main window when
+// it ends; a message for the default user docks the "New Message!" icon into the tray once
+// there is one (and again after the tray restarts), a screen reader reads "1 New Message."
+// from the main window, and a desktop notification follows the inbox. A second start ends and
+// leaves the first copy running.
 #include "DesktopSession.h"
 
 #ifdef NOTAVO_HAVE_DBUS
 #include "AtSpiTree.h"
+#include "FakeNotificationServer.h"
 #endif
 
 #include <QDir>
@@ -30,6 +34,8 @@ private slots:
     void newMessageDocksTrayIcon();
     void screenReaderReadsCount();
     void mainWindowScreenshot();
+    void notificationFollowsInbox();
+    void secondStartEnds();
 
 private:
     bool waitFor(const std::function<bool()> &condition, int timeoutMs);
@@ -41,6 +47,7 @@ private:
     QString m_noBus;
 #ifdef NOTAVO_HAVE_DBUS
     std::unique_ptr<AtSpiTree> m_reader;
+    std::unique_ptr<FakeNotificationServer> m_notifications;
 #endif
     QTemporaryDir m_office;
     QTemporaryDir m_config;
@@ -73,13 +80,15 @@ void tst_Desktop::initTestCase()
     if (m_haveBus) {
         m_reader = std::make_unique<AtSpiTree>(m_desktop.busAddress());
         m_haveBus = m_reader->isServing();
+        m_notifications = std::make_unique<FakeNotificationServer>(m_desktop.busAddress());
     }
 #else
     m_haveBus = false;
     m_noBus = QStringLiteral("the test was built without Qt D-Bus");
 #endif
-    // The tray runs before the program, as on a desktop: the program asks for it at start.
-    m_haveTray = m_desktop.startTray(&m_noTray);
+    // The tray starts later, in newMessageDocksTrayIcon.
+    m_haveTray = !QStandardPaths::findExecutable(QStringLiteral("trayer")).isEmpty();
+    m_noTray = QStringLiteral("trayer is not installed");
 }
 
 void tst_Desktop::cleanupTestCase()
@@ -187,13 +196,28 @@ void tst_Desktop::newMessageDocksTrayIcon()
         QSKIP("the program is not running");
     if (!m_haveTray)
         QSKIP(qPrintable(m_noTray));
-    QVERIFY2(!m_desktop.trayHolds(QStringLiteral("Notavo")), "an icon is in the tray already");
+    // The message arrives before there is a tray: the count shows in the title meanwhile.
     QFile message(m_office.filePath(QStringLiteral("x.msg")));
     QVERIFY(message.open(QIODevice::WriteOnly));
     message.write("10:15  08/12/2026 \r\n \r\n \r\nPriority: Normal \r\n");
     message.close();
+    QVERIFY(waitFor(
+        [this] {
+            return !m_desktop.shownWindows(QStringLiteral("^Notavo 3\\.0 - 1 New Message\\.$"))
+                        .isEmpty();
+        },
+        10000));
+
+    // The panel comes up later: the icon goes in.
+    QString why;
+    QVERIFY2(m_desktop.startTray(&why), qPrintable(why));
     QVERIFY2(waitFor([this] { return m_desktop.trayHolds(QStringLiteral("Notavo")); }, 10000),
-             "no icon was docked into the tray");
+             "no icon was docked into a tray that started late");
+    // The panel restarts: the icon comes back.
+    m_desktop.stopTray();
+    QVERIFY2(m_desktop.startTray(&why), qPrintable(why));
+    QVERIFY2(waitFor([this] { return m_desktop.trayHolds(QStringLiteral("Notavo")); }, 10000),
+             "the icon did not come back after the tray restarted");
 }
 
 void tst_Desktop::screenReaderReadsCount()
@@ -228,6 +252,64 @@ void tst_Desktop::screenReaderReadsCount()
     QVERIFY(names.contains(QStringLiteral("check box 'Auto Retrieve Messages'")));
     QVERIFY(names.contains(QStringLiteral("push button 'Close'")));
 #endif
+}
+
+void tst_Desktop::notificationFollowsInbox()
+{
+    if (m_program.state() != QProcess::Running)
+        QSKIP("the program is not running");
+    if (!m_haveBus)
+        QSKIP(qPrintable(m_noBus));
+#ifdef NOTAVO_HAVE_DBUS
+    FakeNotificationServer &server = *m_notifications;
+    QVERIFY(server.isServing());
+    // x.msg waits since newMessageDocksTrayIcon (or screenReaderReadsCount).
+    QVERIFY2(waitFor([&] { return !server.shown.isEmpty(); }, 10000), "nothing was notified");
+    const FakeNotificationServer::Shown first = server.shown.constFirst();
+    QCOMPARE(first.summary, QStringLiteral("New Message!"));
+    QCOMPARE(first.body, QStringLiteral("1 New Message.\nNewest: x"));
+    QVERIFY(first.actions.contains(QStringLiteral("default")));
+
+    // A second message replaces the notification instead of adding one.
+    QFile second(m_office.filePath(QStringLiteral("y.msg")));
+    QVERIFY(second.open(QIODevice::WriteOnly));
+    second.close();
+    QVERIFY(waitFor([&] { return server.shown.size() == 2; }, 10000));
+    QCOMPARE(server.shown.last().replacesId, first.id);
+    QCOMPARE(server.shown.last().body, QStringLiteral("2 New Messages.\nNewest: y"));
+
+    // Clicking it opens the browser on the inbox.
+    server.click(first.id);
+    QVERIFY2(
+        waitFor([this] { return !m_desktop.shownWindows(QStringLiteral("^History$")).isEmpty(); },
+                10000),
+        "the browser did not open");
+
+    // An empty inbox takes it away.
+    QVERIFY(QFile::remove(m_office.filePath(QStringLiteral("x.msg"))));
+    QVERIFY(QFile::remove(m_office.filePath(QStringLiteral("y.msg"))));
+    QVERIFY2(waitFor([&] { return server.closed.contains(first.id); }, 10000),
+             "the notification stayed");
+    QCOMPARE(server.shown.size(), 2);
+#endif
+}
+
+void tst_Desktop::secondStartEnds()
+{
+    if (m_program.state() != QProcess::Running)
+        QSKIP("the program is not running");
+    // The same person starts it again from the menu: that start ends at once, without a
+    // second splash or main window, and the first copy runs on.
+    QProcess again;
+    again.setProcessEnvironment(m_program.processEnvironment());
+    again.setWorkingDirectory(m_office.path());
+    again.start(m_office.filePath(QStringLiteral("Notavo")), {});
+    QVERIFY(again.waitForFinished(10000));
+    QCOMPARE(again.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(again.exitCode(), 0);
+    QCOMPARE(m_desktop.shownWindows(QStringLiteral("^Notavo$")).size(), 0);
+    QCOMPARE(m_desktop.shownWindows(QStringLiteral("^Notavo 3\\.0")).size(), 1);
+    QCOMPARE(m_program.state(), QProcess::Running);
 }
 
 // `tst_Desktop --grab <window id> <file>`: saves what the X server shows of the window.

@@ -16,6 +16,7 @@ private slots:
     void enteringTwiceForgetsTheWindows();
     void leavingBeforeEverEntering();
     void withoutTrayTheWindowStaysReachable();
+    void notificationFollowsTheInbox();
 };
 
 void tst_Form1Background::viewerComesBackBrowserStaysClosed()
@@ -91,6 +92,13 @@ void tst_Form1Background::enteringTwiceForgetsTheWindows()
     rig.main.LeaveBackground();
     QVERIFY(rig.main.isVisible());
     QVERIFY(!rig.state.form2().isVisible());
+
+    // A second start of the program brings it back the same way.
+    rig.main.EnterBackgroundFromMenu();
+    rig.main.bringForward();
+    QVERIFY(rig.main.isVisible());
+    QVERIFY(!rig.main.inBackground());
+    QVERIFY(!rig.glint2()->InTray());
 }
 
 void tst_Form1Background::leavingBeforeEverEntering()
@@ -116,7 +124,10 @@ void tst_Form1Background::withoutTrayTheWindowStaysReachable()
     rig.state.form2().show();
 
     rig.main.EnterBackgroundFromMenu();
-    QVERIFY(rig.p.dialogs.last()->text.contains(QLatin1String("task bar")));
+    // Not every desktop has a task bar; every one lists its open windows.
+    QCOMPARE(rig.p.dialogs.last()->text,
+             QStringLiteral("Notavo will now run in background. To open, switch to the Notavo 3.0 "
+                            "window in your list of open windows (Alt+Tab)."));
     QVERIFY(rig.main.isVisible());
     QVERIFY(rig.main.isMinimized());
     QVERIFY(rig.main.inBackground());
@@ -141,6 +152,32 @@ void tst_Form1Background::withoutTrayTheWindowStaysReachable()
     rig.dir.write("c.msg", "x");
     QTRY_VERIFY(rig.glint1()->InTray());
     QCOMPARE(rig.main.windowTitle(), QStringLiteral("Notavo 3.0"));
+}
+
+void tst_Form1Background::notificationFollowsTheInbox()
+{
+    AppRig rig;
+    rig.main.Form_Load();
+    QStringList &calls = rig.p.notifier.calls;
+    rig.dir.write("lunch.msg", "x");
+    QTRY_COMPARE(calls, QStringList { "New Message!|1 New Message.\nNewest: lunch" });
+    // One notification, replaced as more arrive, naming the one that came last.
+    rig.dir.write("memo.msg", "x");
+    QTRY_COMPARE(calls.size(), 2);
+    QCOMPARE(calls.last(), QStringLiteral("New Message!|2 New Messages.\nNewest: memo"));
+
+    // Choosing it opens the inbox, as a double-click on the tray icon does.
+    emit rig.p.notifier.activated();
+    QVERIFY(rig.state.form4IfLoaded() && rig.state.form4IfLoaded()->isVisible());
+
+    // A message read is no news; an empty inbox takes the notification away.
+    QFile::remove(rig.dir.file("lunch.msg"));
+    QTRY_COMPARE(rig.main.inb->text(), QStringLiteral("1 New Message."));
+    QTest::qWait(50);
+    QCOMPARE(calls.size(), 2);
+    QFile::remove(rig.dir.file("memo.msg"));
+    QTRY_COMPARE(calls.last(), QStringLiteral("withdrawn"));
+    QCOMPARE(calls.size(), 3);
 }
 
 QTEST_MAIN(tst_Form1Background)

@@ -12,11 +12,12 @@ class tst_QtGlint : public QObject
 
 private slots:
     void oneGestureIsOneDblClick();
+    void singleClickOnXEmbedTrayDoesNothing();
 };
 
 void tst_QtGlint::oneGestureIsOneDblClick()
 {
-    QtGlint glint;
+    QtGlint glint(QtGlint::Host::StatusNotifier);
     QSignalSpy dblClick(&glint, &Glint::DblClick);
     // A host that reports clicks only.
     glint.activated(QSystemTrayIcon::Trigger);
@@ -32,6 +33,17 @@ void tst_QtGlint::oneGestureIsOneDblClick()
     QCOMPARE(dblClick.count(), 3);
     glint.activated(QSystemTrayIcon::Context);
     QCOMPARE(dblClick.count(), 3);
+}
+
+void tst_QtGlint::singleClickOnXEmbedTrayDoesNothing()
+{
+    // An XEmbed tray reports each press, and the double-click as its own report.
+    QtGlint glint(QtGlint::Host::XEmbed);
+    QSignalSpy dblClick(&glint, &Glint::DblClick);
+    glint.activated(QSystemTrayIcon::Trigger);
+    QCOMPARE(dblClick.count(), 0);
+    glint.activated(QSystemTrayIcon::DoubleClick);
+    QCOMPARE(dblClick.count(), 1);
 }
 
 QTEST_MAIN(tst_QtGlint)

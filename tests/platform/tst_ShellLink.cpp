@@ -17,6 +17,8 @@ private slots:
     void cleanup();
     void execQuoting();
     void writesAndReplacesTheAutostartEntry();
+    void replacingKeepsTheUsersSwitchOff_data();
+    void replacingKeepsTheUsersSwitchOff();
     void entryIsValid_data();
     void entryIsValid();
     void fallsBackToHomeConfig();
@@ -72,6 +74,36 @@ void tst_ShellLink::writesAndReplacesTheAutostartEntry()
                      "X-GNOME-Autostart-enabled=true\n"));
     QCOMPARE(QDir(m_dir->file("config/autostart")).entryList(QDir::Files | QDir::Hidden),
              QStringList("Notavo.desktop"));
+}
+
+void tst_ShellLink::replacingKeepsTheUsersSwitchOff_data()
+{
+    QTest::addColumn<QByteArray>("old");
+    QTest::addColumn<bool>("hidden");
+    QTest::addColumn<bool>("gnomeEnabled");
+    const QByteArray head = "[Desktop Entry]\nType=Application\nName=Notavo\nExec=/old/Notavo\n";
+    QTest::newRow("hidden") << head + "Hidden=true\n" << true << true;
+    QTest::newRow("GNOME switch") << head + "X-GNOME-Autostart-enabled = false\n" << false << false;
+    QTest::newRow("switched on again") << head + "Hidden=false\nX-GNOME-Autostart-enabled=true\n"
+                                       << false << true;
+    QTest::newRow("other group") << head + "[Desktop Action a]\nHidden=true\n" << false << true;
+}
+
+void tst_ShellLink::replacingKeepsTheUsersSwitchOff()
+{
+    QFETCH(QByteArray, old);
+    QFETCH(bool, hidden);
+    QFETCH(bool, gnomeEnabled);
+    m_dir->makeFolder("config/autostart");
+    m_dir->write("config/autostart/Notavo.desktop", old);
+    QVERIFY(XdgShellLink().fCreateShellLink("StartUp", "Notavo", "/srv/office/Notavo", ""));
+    QFile file(entryPath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray entry = file.readAll();
+    QVERIFY(entry.contains("\nExec=\"/srv/office/Notavo\"\n"));
+    QCOMPARE(entry.contains("\nHidden=true\n"), hidden);
+    QVERIFY(entry.contains(gnomeEnabled ? "\nX-GNOME-Autostart-enabled=true\n"
+                                        : "\nX-GNOME-Autostart-enabled=false\n"));
 }
 
 void tst_ShellLink::entryIsValid_data()

@@ -1,6 +1,5 @@
 #include "TestPlatform.h"
 
 TestPlatform::TestPlatform()
-    : m_platform{dialogs, tray, shellLink, clock}
-{
-}
+    : m_platform { dialogs, tray, shellLink, clock, notifier }
+{ }

@@ -2,6 +2,7 @@
 
 #include "FakeClock.h"
 #include "FakeDialogs.h"
+#include "FakeNotifier.h"
 #include "FakeShellLink.h"
 #include "FakeTrayHost.h"
 #include "platform/Platform.h"
@@ -17,6 +18,7 @@ public:
     FakeTrayHost tray;
     FakeShellLink shellLink;
     FakeClock clock;
+    FakeNotifier notifier;
 
 private:
     Platform m_platform;
