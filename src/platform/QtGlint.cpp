@@ -1,5 +1,7 @@
 #include "QtGlint.h"
 
+#include "StatusNotifierItem.h"
+
 #include <QGuiApplication>
 #include <QStyleHints>
 #include <QSystemTrayIcon>
@@ -32,9 +34,27 @@ void QtGlint::activated(int reason)
     }
 }
 
+void QtGlint::setStatusNotifier(bool on)
+{
+    if (on == (m_item != nullptr))
+        return;
+    if (on) {
+        m_item = new StatusNotifierItem(this);
+        // Such a panel sends one activation for whatever the user did.
+        connect(m_item, &StatusNotifierItem::activated, this, &Glint::DblClick);
+    } else {
+        delete m_item;
+        m_item = nullptr;
+    }
+    apply();
+}
+
 void QtGlint::apply()
 {
     m_icon->setIcon(currentIcon());
     m_icon->setToolTip(tiptext());
-    m_icon->setVisible(InTray());
+    // One icon in one tray: while the item serves, Qt's icon stays out.
+    m_icon->setVisible(InTray() && !m_item);
+    if (m_item)
+        m_item->update(currentIcon(), tiptext(), InTray());
 }

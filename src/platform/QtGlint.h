@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 
 class QSystemTrayIcon;
+class StatusNotifierItem;
 
 // Glint over QSystemTrayIcon.
 class QtGlint : public Glint
@@ -20,11 +21,17 @@ public:
     // One activation report of the tray icon (a QSystemTrayIcon::ActivationReason).
     void activated(int reason);
 
+    // A StatusNotifier panel that Qt does not speak to (it came up after the program): the
+    // icon goes there through an item of its own.
+    void setStatusNotifier(bool on);
+    StatusNotifierItem *statusNotifierItem() const { return m_item; }
+
 protected:
     void apply() override;
 
 private:
     Host m_host;
     QSystemTrayIcon *m_icon;
+    StatusNotifierItem *m_item = nullptr;
     QElapsedTimer m_sinceClick;
 };

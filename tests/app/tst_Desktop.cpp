@@ -1,15 +1,16 @@
 // The real program on a private desktop: a virtual X display, a session bus with a
-// notification service, and a system tray (trayer) that starts after the program, as panels
-// do at login. It starts in its own data folder; the splash comes first, the main window when
-// it ends; a message for the default user docks the "New Message!" icon into the tray once
-// there is one (and again after the tray restarts), a screen reader reads "1 New Message."
-// from the main window, and a desktop notification follows the inbox. A second start ends and
-// leaves the first copy running.
+// notification service, and panels that start after the program, as at login: a
+// StatusNotifier watcher, then a system tray (trayer). It starts in its own data folder; the splash
+// comes first, the main window when it ends; a message for the default user docks the "New
+// Message!" icon into the tray once there is one (and again after the tray restarts), a screen
+// reader reads "1 New Message." from the main window, and a desktop notification follows the inbox.
+// A second start ends and leaves the first copy running.
 #include "DesktopSession.h"
 
 #ifdef NOTAVO_HAVE_DBUS
 #include "AtSpiTree.h"
 #include "FakeNotificationServer.h"
+#include "FakeStatusNotifierWatcher.h"
 #endif
 
 #include <QDir>
@@ -208,7 +209,20 @@ void tst_Desktop::newMessageDocksTrayIcon()
         },
         10000));
 
-    // The panel comes up later: the icon goes in.
+#ifdef NOTAVO_HAVE_DBUS
+    // A StatusNotifier panel comes up later: the icon registers with it.
+    if (m_haveBus) {
+        FakeStatusNotifierWatcher panel(m_desktop.busAddress());
+        QVERIFY(panel.isServing());
+        QVERIFY2(waitFor([&] { return !panel.items.isEmpty(); }, 10000),
+                 "no icon was registered with a StatusNotifier panel that started late");
+        QCOMPARE(panel.itemProperty(panel.items.constFirst(), QStringLiteral("Title")).toString(),
+                 QStringLiteral("New Message!"));
+        // The panel goes away again before an XEmbed tray comes.
+    }
+#endif
+
+    // An XEmbed tray comes up later: the icon goes in.
     QString why;
     QVERIFY2(m_desktop.startTray(&why), qPrintable(why));
     QVERIFY2(waitFor([this] { return m_desktop.trayHolds(QStringLiteral("Notavo")); }, 10000),

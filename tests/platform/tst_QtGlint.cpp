@@ -1,4 +1,5 @@
 #include "platform/QtGlint.h"
+#include "platform/StatusNotifierItem.h"
 
 #include <QGuiApplication>
 #include <QSignalSpy>
@@ -13,6 +14,7 @@ class tst_QtGlint : public QObject
 private slots:
     void oneGestureIsOneDblClick();
     void singleClickOnXEmbedTrayDoesNothing();
+    void ownStatusNotifierItemActivates();
 };
 
 void tst_QtGlint::oneGestureIsOneDblClick()
@@ -43,6 +45,16 @@ void tst_QtGlint::singleClickOnXEmbedTrayDoesNothing()
     glint.activated(QSystemTrayIcon::Trigger);
     QCOMPARE(dblClick.count(), 0);
     glint.activated(QSystemTrayIcon::DoubleClick);
+    QCOMPARE(dblClick.count(), 1);
+}
+
+void tst_QtGlint::ownStatusNotifierItemActivates()
+{
+    // Qt picked XEmbed at start; a StatusNotifier panel that came later sends one activation.
+    QtGlint glint(QtGlint::Host::XEmbed);
+    glint.setStatusNotifier(true);
+    QSignalSpy dblClick(&glint, &Glint::DblClick);
+    glint.statusNotifierItem()->Activate(0, 0);
     QCOMPARE(dblClick.count(), 1);
 }
 
