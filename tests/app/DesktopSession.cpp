@@ -158,7 +158,7 @@ QStringList DesktopSession::shownWindows(const QString &titlePattern) const
     return QString::fromLatin1(ids).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
-bool DesktopSession::trayHolds(const QString &windowClass) const
+QString DesktopSession::trayIcon(const QString &windowClass) const
 {
     // The tray docks an icon's window inside its panel window.
     const QString tree = QString::fromLocal8Bit(
@@ -168,10 +168,12 @@ bool DesktopSession::trayHolds(const QString &windowClass) const
         QRegularExpression::MultilineOption);
     const QRegularExpressionMatch found = panel.match(tree);
     if (!found.hasMatch())
-        return false;
-    const QByteArray inside
-        = run(QStringLiteral("xwininfo"),
-              { QStringLiteral("-tree"), QStringLiteral("-id"), found.captured(1) });
-    return inside.contains("(\"" + windowClass.toLatin1() + "\" \"" + windowClass.toLatin1()
-                           + "\")");
+        return QString();
+    const QString inside = QString::fromLocal8Bit(
+        run(QStringLiteral("xwininfo"),
+            { QStringLiteral("-tree"), QStringLiteral("-id"), found.captured(1) }));
+    const QRegularExpression icon(QStringLiteral("^\\s*(0x[0-9a-f]+) .*\\(\"%1\" \"%1\"\\)")
+                                      .arg(QRegularExpression::escape(windowClass)),
+                                  QRegularExpression::MultilineOption);
+    return icon.match(inside).captured(1);
 }

@@ -35,7 +35,9 @@ public:
     // Ids of the shown windows whose title matches the pattern (xdotool's regular expression).
     QStringList shownWindows(const QString &titlePattern) const;
     // True when a window of the given class is docked in the tray.
-    bool trayHolds(const QString &windowClass) const;
+    bool trayHolds(const QString &windowClass) const { return !trayIcon(windowClass).isEmpty(); }
+    // The id of the docked window of the given class; empty when there is none.
+    QString trayIcon(const QString &windowClass) const;
 
 private:
     static QByteArray firstLine(QProcess &process, int timeoutMs);
