@@ -4,6 +4,7 @@
 #include "app/AppState.h"
 #include "app/Form1.h"
 #include "app/Form3.h"
+#include "app/Twips.h"
 #include "messages/Form4.h"
 #include "platform/Dialogs.h"
 #include "platform/FileListBox.h"
@@ -55,6 +56,7 @@ Form5::Form5(AppState &state, QWidget *parent)
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(tr("Log In"));
     setFixedSize(330, 190);
+    useLayoutFont(this);
     Picture::installBackground(this, QStringLiteral(":/pictures/background-login.svg"));
     setStyleSheet(QStringLiteral(
         "QLabel { color: #10263d; font-weight: bold; background: transparent; }"
@@ -105,10 +107,10 @@ Form5::Form5(AppState &state, QWidget *parent)
 
     // activated: the user's choice only (mouse, keyboard or wheel), also of the same entry.
     connect(uss, &QComboBox::activated, this, &Form5::uss_Click);
-    // textEdited, not textChanged: clearing the fields on a new choice is no keystroke, and
-    // must not run the check (it would enable "Log In" for an account with empty values).
-    connect(user, &QLineEdit::textEdited, this, &Form5::user_Change);
-    connect(pas, &QLineEdit::textEdited, this, &Form5::pas_Change);
+    // Every change of the text, typed or not (pasted, set by a screen reader's editable-text
+    // interface). The clearing on a new choice runs them too; "Log In" is disabled after it.
+    connect(user, &QLineEdit::textChanged, this, &Form5::user_Change);
+    connect(pas, &QLineEdit::textChanged, this, &Form5::pas_Change);
     connect(log, &QPushButton::clicked, this, &Form5::log_Click);
     connect(new_, &QPushButton::clicked, this, &Form5::new_Click);
     connect(cance, &QPushButton::clicked, this, &Form5::cance_Click);
@@ -171,7 +173,7 @@ void Form5::pas_Change()
     checkTyped(true);
 }
 
-// The account files are read on every keystroke, so a change saved meanwhile in the account
+// The account files are read on every change, so a change saved meanwhile in the account
 // window counts at once. A right value in the field just typed in sends the focus to the other.
 void Form5::checkTyped(bool typedPassword)
 {
@@ -213,7 +215,7 @@ void Form5::log_Click()
         fullName = tr("Name Unknown.");
     Form1 *main = m_state.form1();
     if (main)
-        main->nam->setText(fullName);
+        main->showUserName(fullName);
 
     // Only a record of the last login; nothing reads it back, so a failure is not worth a box.
     Store::writeSingleValue(m_state.dataFile(QLatin1String(LastLoginFile)), slot->slotCode);

@@ -54,14 +54,13 @@ QLineEdit *box(QWidget *parent, const QString &name, const QRect &rect,
     return b;
 }
 
-// Bold 8.25 point, made smaller only when this system's font would cut the caption off.
+// Bold 8.25 point, made smaller only when this system's font family would cut the caption off.
 void fitCaption(QLabel *l)
 {
-    QFont font = l->font();
+    QFont font = layoutFont(l->font(), 8.25);
     font.setBold(true);
-    font.setPointSizeF(8.25);
-    while (font.pointSizeF() > 6.0 && QFontMetrics(font).horizontalAdvance(l->text()) > l->width())
-        font.setPointSizeF(font.pointSizeF() - 0.25);
+    while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(l->text()) > l->width())
+        font.setPixelSize(font.pixelSize() - 1);
     l->setFont(font);
 }
 
@@ -89,6 +88,7 @@ usopt::usopt(AppState &state, QWidget *parent)
     setWindowTitle(tr("User Options"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setFixedSize(twipsSize(4950, 1950));
+    useLayoutFont(this);
     Picture::installBackground(this, QStringLiteral(":/pictures/background-account.svg"));
 
     us = new QListWidget(this);
@@ -139,6 +139,8 @@ usopt::usopt(AppState &state, QWidget *parent)
     setTabOrder(canc, ok);
 
     connect(us, &QListWidget::itemSelectionChanged, this, &usopt::scheduleChoice);
+    // A click on the entry already chosen is a choice too (after a wrong password, say).
+    connect(us, &QListWidget::pressed, this, &usopt::scheduleChoice);
     connect(sav, &PictureButton::mouseUp, this, &usopt::sav_MouseUp);
     connect(ok, &PictureButton::mouseUp, this, &usopt::ok_MouseUp);
     connect(canc, &PictureButton::mouseUp, this, &usopt::canc_MouseUp);
@@ -170,7 +172,8 @@ void usopt::createBoxes()
 }
 
 // The list selects on mouse press; the choice (which may open a modal question) runs once the
-// press is over, and a burst of changes runs it once for the entry finally chosen.
+// press is over, and a burst of changes (a press that also selects) runs it once for the entry
+// finally chosen.
 void usopt::scheduleChoice()
 {
     if (m_choicePending)

@@ -116,7 +116,18 @@ Form3 &AppState::form3()
 
 Form2 &AppState::form2() { return load(m_form2, *this); }
 void AppState::unloadForm2() { unload(m_form2); }
-Form4 &AppState::form4() { return load(m_form4, *this); }
+Form4 &AppState::form4()
+{
+    if (m_form4)
+        return *m_form4;
+    auto *browser = new Form4(*this);
+    // Registered before its load routine runs: that may open a box, and whatever touches the
+    // browser meanwhile (a timer tick) must find this one, not build a second. Whoever loaded
+    // it goes on only after the box, so its own boxes come second.
+    m_form4 = browser;
+    browser->Form_Load();
+    return *browser;
+}
 void AppState::unloadForm4() { unload(m_form4); }
 Form5 &AppState::form5() { return load(m_form5, *this); }
 void AppState::unloadForm5() { unload(m_form5); }

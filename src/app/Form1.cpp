@@ -6,6 +6,7 @@
 #include "Form7.h"
 #include "Form8.h"
 #include "Twips.h"
+#include "platform/Accessibility.h"
 #include "platform/Glint.h"
 #include "platform/LabelControl.h"
 #include "platform/Notifier.h"
@@ -26,6 +27,8 @@
 #include <QMouseEvent>
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 
 const char *const StartupFile = "st.kfl";
@@ -37,8 +40,7 @@ const int StaleTemporarySeconds = 3600;
 
 QFont pointFont(const QFont &base, int points, bool bold)
 {
-    QFont font = base;
-    font.setPointSize(points);
+    QFont font = layoutFont(base, points);
     font.setBold(bold);
     return font;
 }
@@ -54,6 +56,7 @@ Form1::Form1(AppState &state, QWidget *parent)
     setWindowTitle(caption());
     setWindowIcon(QIcon(QStringLiteral(":/pictures/notavo.svg")));
     setFixedSize(twipsSize(4665, 2145));
+    useLayoutFont(this);
     buildControls();
     connectControls();
     followListings();
@@ -69,6 +72,8 @@ QLabel *Form1::addLabel(const char *name, const QString &text, const QRect &rect
     auto *label = new QLabel(text, this);
     label->setObjectName(QLatin1String(name));
     label->setGeometry(rect);
+    // A stored value (a full name such as "<b>Ann</b>") is shown as it is, never as markup.
+    label->setTextFormat(Qt::PlainText);
     return label;
 }
 
@@ -184,12 +189,15 @@ void Form1::connectControls()
     LabelControl::attach(autret, Kind::CheckBox, [this] { autret_Click(); });
     LabelControl::attach(nam, Kind::Button, [this] { nam_DblClick(); });
     LabelControl::attach(Label1, Kind::Button, [this] { Label1_MouseUp(); });
-    // Down the left column, then the right one; the close mark last. Retrieve starts with the
-    // focus, as it did before the labels could take it.
+    // Down the left column, then the right one; the close mark last.
     QWidget *order[] = { inb, his, aut, autret, nam, ret, Image2, Label1 };
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
-    ret->setFocus();
+    // The window itself holds the focus at first, so a key pressed before the user chose a
+    // control does nothing (on a control, Space or Enter would retrieve or open); the first
+    // Tab goes to the first control.
+    setFocusPolicy(Qt::ClickFocus);
+    setFocus();
 }
 
 void Form1::Form_Load()
@@ -205,7 +213,7 @@ void Form1::Form_Load()
 
     m_state.form3().File1->setPath(m_state.dataFolder());
     m_state.form3().File2->setPath(m_state.historyFolder());
-    nam->setText(QStringLiteral("Default User"));
+    showUserName(QStringLiteral("Default User"));
     m_state.SlotCode = QStringLiteral("d");
 
     QString runAtStartup
@@ -221,6 +229,13 @@ void Form1::Form_Load()
     m_state.platform().shellLink.fCreateShellLink(
         QStringLiteral("StartUp"), QStringLiteral("Notavo"),
         AddBackslash(m_state.dataFolder()) + m_state.executableName, QString());
+}
+
+void Form1::showUserName(const QString &name)
+{
+    nam->setText(name);
+    // Its accessible name is the name shown, told to screen readers at each change.
+    announceTextChange(nam);
 }
 
 void Form1::showCloseDialog()
@@ -288,27 +303,33 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         && type != QEvent::MouseButtonDblClick)
         return QWidget::eventFilter(watched, event);
     const auto *mouse = static_cast<QMouseEvent *>(event);
-    if (mouse->button() != Qt::LeftButton)
-        return QWidget::eventFilter(watched, event);
-    auto *label = static_cast<QLabel *>(watched);
-    const bool inside = label->rect().contains(mouse->position().toPoint());
 
     if (watched == Label1) {
-        // The second press of a double-click arrives as a double-click.
+        // Any button: the close mark has no menu of its own. The second press of a
+        // double-click arrives as a double-click.
         if (type == QEvent::MouseButtonRelease)
             Label1_MouseUp();
         else
             Label1_MouseDown();
         return true;
     }
+    if (mouse->button() != Qt::LeftButton)
+        return QWidget::eventFilter(watched, event);
+    auto *label = static_cast<QLabel *>(watched);
+    const bool inside = label->rect().contains(mouse->position().toPoint());
+
     if (type == QEvent::MouseButtonDblClick) {
+        // A double-click is one click: its second release toggles nothing.
+        m_pressedMark = nullptr;
         if (watched == inb)
             inb_DblClick();
         else if (watched == his)
             his_DblClick();
         else if (watched == nam)
             nam_DblClick();
-    } else if (type == QEvent::MouseButtonRelease && inside) {
+    } else if (type == QEvent::MouseButtonPress) {
+        m_pressedMark = label;
+    } else if (std::exchange(m_pressedMark, nullptr) == label && inside) {
         // A click is a press and a release on the same mark.
         if (watched == aut)
             aut_Click();

@@ -87,6 +87,9 @@ public:
     // the background if need be.
     void bringForward();
 
+    // Shows name in nam (the start-up and a login).
+    void showUserName(const QString &name);
+
     // Shows the one close dialog (Label1, a close request, the menu's Exit).
     void showCloseDialog();
 
@@ -130,4 +133,6 @@ private:
     InboxNotice m_notice;
     // Set by a press of ret that may retrieve; a refused press leaves it clear.
     bool m_retArmed = false;
+    // The mark a single press went down on; its release there is a click.
+    QLabel *m_pressedMark = nullptr;
 };

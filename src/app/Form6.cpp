@@ -26,6 +26,7 @@ Form6::Form6(AppState &state, QWidget *parent)
     setWindowTitle(QStringLiteral("Quit Notavo"));
     setWindowIcon(QIcon(QStringLiteral(":/pictures/notavo.svg")));
     setFixedSize(twipsSize(4500, 2400));
+    useLayoutFont(this);
 
     QPalette colours = palette();
     colours.setColor(QPalette::Window, QColor(0xe6, 0xf1, 0xf0));

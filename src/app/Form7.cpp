@@ -18,6 +18,7 @@ Form7::Form7(AppState &state, QWidget *parent)
     setWindowTitle(QStringLiteral("Notavo"));
     setWindowIcon(QIcon(QStringLiteral(":/pictures/notavo.svg")));
     setFixedSize(twipsSize(6015, 2760));
+    useLayoutFont(this);
 
     QPalette colours = palette();
     colours.setColor(QPalette::Window, QColor(0xe6, 0xf1, 0xf0));
@@ -33,8 +34,7 @@ Form7::Form7(AppState &state, QWidget *parent)
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setGeometry(twips(240, 1320, 5535, 480));
     Label2->setAlignment(Qt::AlignCenter);
-    QFont large = font();
-    large.setPointSize(14);
+    QFont large = layoutFont(font(), 14);
     large.setBold(true);
     Label2->setFont(large);
 

@@ -16,6 +16,7 @@ about::about(AppState &state, QWidget *parent)
     setWindowTitle(tr("About Notavo"));
     setWindowIcon(QIcon(QStringLiteral(":/pictures/notavo.svg")));
     setFixedSize(twipsSize(5400, 3900));
+    useLayoutFont(this);
 
     QPalette colours = palette();
     colours.setColor(QPalette::Window, QColor(0xe6, 0xf1, 0xf0));
@@ -50,11 +51,8 @@ about::about(AppState &state, QWidget *parent)
     Label3 = new QLabel(tr("Questions? Ask whoever looks after your Notavo folder."), this);
     Label3->setObjectName(QStringLiteral("Label3"));
     Label3->setGeometry(twips(360, 2940, 4680, 255));
-    for (QLabel *line : { Label1, Label3 }) {
-        QFont small = line->font();
-        small.setPointSize(8);
-        line->setFont(small);
-    }
+    for (QLabel *line : { Label1, Label3 })
+        line->setFont(layoutFont(line->font(), 8));
 
     Command1 = new QPushButton(tr("OK"), this);
     Command1->setObjectName(QStringLiteral("Command1"));

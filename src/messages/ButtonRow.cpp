@@ -15,10 +15,8 @@ constexpr int Height = 375;
 
 ButtonRow::ButtonRow(QWidget *window)
     : m_window(window)
-    , m_font(window->font())
-{
-    m_font.setPointSizeF(m_font.pointSizeF() * 0.85);
-}
+    , m_font(layoutFont(window->font(), 9 * 0.85))
+{ }
 
 PictureButton *ButtonRow::add(const char *name, const QString &caption, int leftTwips,
                               const QString &toolTip)

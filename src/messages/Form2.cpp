@@ -23,6 +23,7 @@ Form2::Form2(AppState &state, QWidget *parent)
     setWindowTitle(QStringLiteral("Message :"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setFixedSize(twipsSize(4560, 4005));
+    useLayoutFont(this);
     Picture::installBackground(this, QStringLiteral(":/pictures/background-viewer.svg"));
 
     Text1 = new MessageTextEdit(QStringLiteral("Text1"), this);

@@ -20,7 +20,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLineEdit>
-#include <QTimer>
 
 namespace {
 
@@ -62,6 +61,7 @@ Form4::Form4(AppState &state, QWidget *parent)
     setWindowTitle(QStringLiteral("History"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setFixedSize(twipsSize(4560, 4005));
+    useLayoutFont(this);
     Picture::installBackground(this, QStringLiteral(":/pictures/background-viewer.svg"));
 
     File1 = new FileListBox(QStringLiteral("File1"), this);
@@ -106,21 +106,17 @@ Form4::Form4(AppState &state, QWidget *parent)
     connect(inbox, &PictureButton::mouseUp, this, &Form4::inbox_MouseUp);
     connect(exity, &PictureButton::mouseUp, this, &Form4::exity_MouseUp);
 
-    // The browser starts on the History folder, so it starts showing the History view.
+    // The browser starts on the History folder, so it starts showing the History view. The
+    // load routine runs once the window is registered (AppState::form4()).
     showHistoryView();
-    Form_Load();
 }
 
 void Form4::Form_Load()
 {
     if (File1->setPath(m_state.historyFolder()))
         return;
-    // Told once the window is registered: a modal box inside the constructor would let the
-    // main window's timers touch the browser again and build a second one.
-    QTimer::singleShot(0, this, [this] {
-        m_state.dialogs().messageBox(MessageFiles::historyMissingText(m_state.historyFolder()),
-                                     Dialogs::applicationTitle(), Dialogs::Icon::None);
-    });
+    m_state.dialogs().messageBox(MessageFiles::historyMissingText(m_state.historyFolder()),
+                                 Dialogs::applicationTitle(), Dialogs::Icon::None);
 }
 
 void Form4::showInboxView()

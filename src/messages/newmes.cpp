@@ -2,6 +2,7 @@
 
 #include "MessageTextEdit.h"
 #include "app/AppState.h"
+#include "app/Twips.h"
 #include "messages/Form4.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -55,6 +56,9 @@ QComboBox *combo(QWidget *parent, const char *name, const QStringList &items, co
     box->addItems(items);
     // Typed text is the value; it never becomes a new list item.
     box->setInsertPolicy(QComboBox::NoInsert);
+    // Nor is it completed: the completer's case-blind match would turn "user 2" into "User 2"
+    // (another recipient) and "asap" into "ASAP". A list choice still fills the box.
+    box->setCompleter(nullptr);
     box->setCurrentIndex(-1);
     box->setEditText(QString());
     box->setGeometry(rect);
@@ -71,6 +75,7 @@ newmes::newmes(AppState &state, QWidget *parent)
     setObjectName(QStringLiteral("newmes"));
     setWindowTitle(QStringLiteral("New Message"));
     setFixedSize(360, 334);
+    useLayoutFont(this);
     Picture::installBackground(this, QStringLiteral(":/pictures/background-compose.svg"));
 
     QLabel *label1 = caption(this, "Label1", tr("To:"), QRect(8, 12, 60, 22));

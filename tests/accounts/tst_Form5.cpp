@@ -9,6 +9,7 @@
 #include "support/TempFolder.h"
 #include "support/TestPlatform.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -78,6 +79,7 @@ private slots:
     void userNameWithCommaMatchesFirstField();
     void missingPasswordFileMeansEmptyPassword();
     void newChoiceClearsFieldsAndDisablesLogIn();
+    void textSetWithoutKeysCounts();
     void logIntoUser3_data();
     void logIntoUser3();
     void loggingInRepointsLoadedBrowserOnly();
@@ -274,15 +276,29 @@ void tst_Form5::newChoiceClearsFieldsAndDisablesLogIn()
     QTest::keyClicks(login.pas, "1");
     QVERIFY(login.log->isEnabled());
 
-    activate(login);
-    login.uss->setFocus();
+    // The clearing runs the checks too (both fields then match the empty values); the choice
+    // still ends with "Log In" disabled.
     choose(login, "User 4");
     QVERIFY(login.user->text().isEmpty());
     QVERIFY(login.pas->text().isEmpty());
     QVERIFY(!login.log->isEnabled());
     QVERIFY(f.platform.dialogs.calls().isEmpty());
-    // The clearing is no typing: the keyboard stays on the list.
-    QCOMPARE(QApplication::focusWidget(), login.uss);
+}
+
+void tst_Form5::textSetWithoutKeysCounts()
+{
+    Fixture f;
+    f.dir.write("pp2u.kfl", "ann\r\n");
+    f.dir.write("pp2.kfl", "4711\r\n");
+    Form5 &login = f.openLogin();
+    choose(login, "User 3");
+    // As a screen reader's editable-text interface, or a paste without keys, sets them.
+    for (const auto &[box, text] :
+         { std::pair { login.user, "ann" }, std::pair { login.pas, "4711" } })
+        QAccessible::queryAccessibleInterface(box)->editableTextInterface()->insertText(0, text);
+    QVERIFY(login.log->isEnabled());
+    login.pas->setText("471");
+    QVERIFY(!login.log->isEnabled());
 }
 
 void tst_Form5::logIntoUser3_data()
@@ -295,6 +311,7 @@ void tst_Form5::logIntoUser3_data()
     QTest::newRow("missing") << QByteArray() << false << "Name Unknown.";
     QTest::newRow("empty value") << QByteArray("\r\n") << true << "Name Unknown.";
     QTest::newRow("zero bytes") << QByteArray() << true << "Name Unknown.";
+    QTest::newRow("markup") << QByteArray("<b>Ann</b>\r\n") << true << "<b>Ann</b>";
 }
 
 void tst_Form5::logIntoUser3()
@@ -315,6 +332,8 @@ void tst_Form5::logIntoUser3()
     f.state.form3().File2->setPath(f.state.historyFolder());
     f.main.inb->setText("No New Messages.");
     f.main.his->setText("No Messages in History.");
+    // Screen readers were told the name before.
+    f.main.showUserName("Default User");
 
     Form5 &login = f.openLogin();
     choose(login, "User 3");
@@ -325,6 +344,8 @@ void tst_Form5::logIntoUser3()
 
     QCOMPARE(f.state.SlotCode, QString("3"));
     QCOMPARE(f.main.nam->text(), shown);
+    QCOMPARE(f.main.nam->textFormat(), Qt::PlainText);
+    QCOMPARE(QAccessible::queryAccessibleInterface(f.main.nam)->text(QAccessible::Name), shown);
     QCOMPARE(f.state.form3().File1->pattern(), QString("*.ms3"));
     QCOMPARE(f.state.form3().File2->pattern(), QString("*.ms3"));
     QCOMPARE(f.state.form3().File1->count(), 1);

@@ -241,9 +241,19 @@ void tst_usopt::passwordCheck()
         QVERIFY(visibleBoxes(window).isEmpty());
         QVERIFY(password->text().isEmpty() && userName->text().isEmpty());
         // Nothing loaded, so a save cannot write anything either.
-        window.ok->releaseUp();
+        window.sav->releaseUp();
         QCOMPARE(f.dir.read(file + "u.kfl"), QByteArray("sam\r\n"));
         QCOMPARE(f.dir.read(file + ".kfl"), QByteArray("Secret\r\n"));
+
+        // Clicking the same entry again asks again.
+        f.platform.dialogs.queueInput("Secret");
+        QListWidgetItem *item = window.us->findItems(entry, Qt::MatchExactly).first();
+        QTest::mouseClick(window.us->viewport(), Qt::LeftButton, {},
+                          window.us->visualItemRect(item).center());
+        QCoreApplication::processEvents();
+        QCOMPARE(calls.size(), 3);
+        QCOMPARE(calls.at(2).title, QString("Password Needed"));
+        QCOMPARE(visibleBoxes(window).size(), 3);
     }
 }
 

@@ -31,7 +31,9 @@ private slots:
     void autoTimeFollowsMark();
     void doubleClicks();
     void closeRequestShowsOneDialog();
+    void closeMark_data();
     void closeMark();
+    void marksToggleOncePerDoubleClick();
     void menuOpensAtMouse();
 };
 
@@ -342,23 +344,50 @@ void tst_Form1::closeRequestShowsOneDialog()
     QCOMPARE(rig.quits, 0);
 }
 
+void tst_Form1::closeMark_data()
+{
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::newRow("left") << Qt::LeftButton;
+    // The close mark has no menu: the right button closes too.
+    QTest::newRow("right") << Qt::RightButton;
+    QTest::newRow("middle") << Qt::MiddleButton;
+}
+
 void tst_Form1::closeMark()
 {
+    QFETCH(Qt::MouseButton, button);
     AppRig rig;
     rig.main.show();
     QCOMPARE(rig.main.Label1->text(), QStringLiteral("X"));
-    QCOMPARE(rig.main.Label1->font().pointSize(), 18);
+    QCOMPARE(rig.main.Label1->fontInfo().pixelSize(), 24); // 18 point
     QVERIFY(rig.main.Label1->font().bold());
 
-    QTest::mousePress(rig.main.Label1, Qt::LeftButton);
+    QTest::mousePress(rig.main.Label1, button);
     QCOMPARE(rig.main.Label1->text(), QStringLiteral("o"));
-    QCOMPARE(rig.main.Label1->font().pointSize(), 12);
+    QCOMPARE(rig.main.Label1->fontInfo().pixelSize(), 16); // 12 point
     QVERIFY(!rig.state.form6IfLoaded());
 
-    QTest::mouseRelease(rig.main.Label1, Qt::LeftButton);
+    QTest::mouseRelease(rig.main.Label1, button);
     QCOMPARE(rig.main.Label1->text(), QStringLiteral("X"));
-    QCOMPARE(rig.main.Label1->font().pointSize(), 18);
+    QCOMPARE(rig.main.Label1->fontInfo().pixelSize(), 24);
     QVERIFY(rig.state.form6IfLoaded() && rig.state.form6IfLoaded()->isVisible());
+    QVERIFY(!rig.state.form8().mnu->isVisible());
+}
+
+void tst_Form1::marksToggleOncePerDoubleClick()
+{
+    AppRig rig;
+    rig.main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.main));
+    rig.main.Timer4_Timer(); // the compose clock follows aut
+    for (QLabel *mark : { rig.main.aut, rig.main.autret }) {
+        // A double-click as the system delivers it (press, release, double-click, release) is
+        // one click.
+        QTest::mouseDClick(rig.main.windowHandle(), Qt::LeftButton, {}, mark->geometry().center());
+        QCOMPARE(mark->text(), QString());
+        QTest::mouseClick(mark, Qt::LeftButton);
+        QCOMPARE(mark->text(), QStringLiteral("X"));
+    }
 }
 
 void tst_Form1::menuOpensAtMouse()

@@ -83,9 +83,11 @@ bool drawsSomething(const QImage &image)
     return false;
 }
 
+// 14 point, or bold 11 point, at 96 dpi; the windows size their fonts in pixels.
 bool isLarge(const QFont &font)
 {
-    return font.pointSizeF() >= 14 || (font.bold() && font.pointSizeF() >= 11);
+    const int pixels = QFontInfo(font).pixelSize();
+    return pixels >= 19 || (font.bold() && pixels >= 15);
 }
 
 } // namespace

@@ -18,7 +18,8 @@ class tst_Form4 : public QObject
 
 private slots:
     void designState();
-    void loadWithoutHistoryFolderSaysSoAndGoesOn();
+    void loadWithoutHistoryFolderSaysSoFirst_data();
+    void loadWithoutHistoryFolderSaysSoFirst();
     void slotPatternInBothViews_data();
     void slotPatternInBothViews();
     void unlistableFoldersAreReportedAndWindowShown();
@@ -59,21 +60,39 @@ void tst_Form4::designState()
     QVERIFY(f.dialogs().calls().isEmpty());
 }
 
-void tst_Form4::loadWithoutHistoryFolderSaysSoAndGoesOn()
+void tst_Form4::loadWithoutHistoryFolderSaysSoFirst_data()
 {
+    QTest::addColumn<bool>("history");
+    QTest::addColumn<QStringList>("routineBoxes");
+    QTest::newRow("OpenInbox") << false << QStringList();
+    QTest::newRow("OpenHistory") << true << QStringList { "Could not find history" };
+}
+
+// The load routine's box comes first, then the routine's own, one at a time, each before the
+// browser shows.
+void tst_Form4::loadWithoutHistoryFolderSaysSoFirst()
+{
+    QFETCH(bool, history);
+    QFETCH(QStringList, routineBoxes);
     MessagesFixture f;
     QVERIFY(QDir(f.dir.file(QStringLiteral("History"))).removeRecursively());
     f.dir.write(QStringLiteral("a.msg"), "x");
+    QList<bool> shownDuringBox;
+    f.dialogs().whileOpen = [&] {
+        shownDuringBox << (f.state.form4IfLoaded() && f.state.form4IfLoaded()->isVisible());
+    };
     Form4 &browser = f.state.form4();
+    history ? browser.OpenHistory() : browser.OpenInbox();
     f.settle();
-    QCOMPARE(f.dialogs().calls().size(), 1);
-    QCOMPARE(f.dialogs().last()->text,
-             QStringLiteral("Cannot find history folder, make sure ") + f.state.historyFolder()
-                 + QStringLiteral(" exists."));
-    QCOMPARE(f.dialogs().last()->title, Dialogs::applicationTitle());
-    QCOMPARE(f.dialogs().last()->icon, Dialogs::Icon::None);
-    browser.OpenInbox();
-    QCOMPARE(names(browser), QStringList { QStringLiteral("a.msg") });
+    const QString loadBox = QStringLiteral("Cannot find history folder, make sure ")
+        + f.state.historyFolder() + QStringLiteral(" exists.");
+    QCOMPARE(f.dialogs().messageTexts(), QStringList { loadBox } + routineBoxes);
+    QCOMPARE(f.dialogs().calls().first().title, Dialogs::applicationTitle());
+    QCOMPARE(f.dialogs().calls().first().icon, Dialogs::Icon::None);
+    QCOMPARE(shownDuringBox, QList<bool>(routineBoxes.size() + 1, false));
+    QVERIFY(browser.isVisible());
+    if (!history)
+        QCOMPARE(names(browser), QStringList { QStringLiteral("a.msg") });
 }
 
 void tst_Form4::slotPatternInBothViews_data()
@@ -122,7 +141,13 @@ void tst_Form4::unlistableFoldersAreReportedAndWindowShown()
     MessagesFixture::settle();
     platform.dialogs.clear();
 
+    bool shownDuringBox = true;
+    platform.dialogs.whileOpen = [&] {
+        shownDuringBox = browser.isVisible();
+    };
     browser.OpenInbox();
+    platform.dialogs.whileOpen = nullptr;
+    QVERIFY(!shownDuringBox); // told before the window shows
     QCOMPARE(platform.dialogs.calls().size(), 1);
     QCOMPARE(platform.dialogs.last()->text, QStringLiteral("Could not find inbox"));
     QCOMPARE(platform.dialogs.last()->title, QStringLiteral("Inbox Missing"));

@@ -53,25 +53,36 @@ private slots:
 void tst_newmes::composedFileBytes_data()
 {
     QTest::addColumn<QString>("to");
+    QTest::addColumn<QString>("priority");
     QTest::addColumn<QByteArray>("fullNameFile"); // "name=content", or empty for none
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QByteArray>("toLine");
 
-    QTest::newRow("default user") << "Default" << QByteArray() << "lunch.msg"
+    QTest::newRow("default user") << "Default"
+                                  << "Urgent" << QByteArray() << "lunch.msg"
                                   << QByteArray("To:  \r\n");
     QTest::newRow("free text is the default user")
-        << "Alice" << QByteArray("df.kfl=Nobody\r\n") << "lunch.msg" << QByteArray("To:  \r\n");
-    QTest::newRow("User 3 with full name") << "User 3" << QByteArray("pp2f.kfl=Ann Smith\r\n")
+        << "Alice"
+        << "Urgent" << QByteArray("df.kfl=Nobody\r\n") << "lunch.msg" << QByteArray("To:  \r\n");
+    QTest::newRow("User 3 with full name") << "User 3"
+                                           << "Urgent" << QByteArray("pp2f.kfl=Ann Smith\r\n")
                                            << "lunch.ms3" << QByteArray("To: Ann Smith \r\n");
     QTest::newRow("User 3 without full-name file")
-        << "User 3" << QByteArray() << "lunch.ms3" << QByteArray("To: User 3 \r\n");
-    QTest::newRow("User 1 reads msgf.kfl") << "User 1" << QByteArray("msgf.kfl=Smith, Ann\r\n")
+        << "User 3"
+        << "Urgent" << QByteArray() << "lunch.ms3" << QByteArray("To: User 3 \r\n");
+    QTest::newRow("User 1 reads msgf.kfl") << "User 1"
+                                           << "Urgent" << QByteArray("msgf.kfl=Smith, Ann\r\n")
                                            << "lunch.ms1" << QByteArray("To: Smith \r\n");
+    // What is typed stays as typed: no completion from the lists, whatever the case.
+    QTest::newRow("lower case is the default user")
+        << "user 2"
+        << "asap" << QByteArray("ppf.kfl=Ann\r\n") << "lunch.msg" << QByteArray("To:  \r\n");
 }
 
 void tst_newmes::composedFileBytes()
 {
     QFETCH(QString, to);
+    QFETCH(QString, priority);
     QFETCH(QByteArray, fullNameFile);
     QFETCH(QString, fileName);
     QFETCH(QByteArray, toLine);
@@ -81,11 +92,21 @@ void tst_newmes::composedFileBytes()
         const qsizetype eq = fullNameFile.indexOf('=');
         f.dir.write(QString::fromLatin1(fullNameFile.left(eq)), fullNameFile.mid(eq + 1));
     }
-    newmes &window = composeFilled(f, to, QStringLiteral("Hello"));
+    newmes &window = composeFilled(f, QString(), QStringLiteral("Hello"));
+    // Typed key by key, each box left with Return as a user leaves it.
+    window.pri->setEditText(QString());
+    for (const auto &[box, text] :
+         { std::pair { window.t, to }, std::pair { window.pri, priority } }) {
+        QTest::keyClicks(box->lineEdit(), text);
+        QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+        QCOMPARE(box->currentText(), text);
+    }
     f.dialogs().queueInput(QStringLiteral("lunch"));
     click(window.ok);
 
-    QCOMPARE(f.dir.read(fileName), Header + toLine + "From: Bob \r\n \r\nHello\r\n");
+    QCOMPARE(f.dir.read(fileName),
+             QByteArray(Header).replace("Urgent", priority.toLatin1()) + toLine
+                 + "From: Bob \r\n \r\nHello\r\n");
     QCOMPARE(f.state.composeIfLoaded(), nullptr);
     QCOMPARE(f.dialogs().calls().size(), 1);
     QCOMPARE(f.dialogs().last()->text, QStringLiteral("Please type message name"));
