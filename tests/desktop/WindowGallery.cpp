@@ -13,15 +13,18 @@
 #include "messages/newmes.h"
 #include "platform/FileListBox.h"
 #include "platform/PictureButton.h"
+#include "platform/QtDialogs.h"
 #include "platform/fs/FileList.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QIcon>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 
@@ -82,12 +85,13 @@ WindowGallery::~WindowGallery()
 
 QStringList WindowGallery::names()
 {
-    return {
-        QStringLiteral("main"),    QStringLiteral("main-keyboard"), QStringLiteral("splash"),
-        QStringLiteral("close"),   QStringLiteral("about"),         QStringLiteral("menu"),
-        QStringLiteral("compose"), QStringLiteral("viewer"),        QStringLiteral("inbox"),
-        QStringLiteral("history"), QStringLiteral("login"),         QStringLiteral("account")
-    };
+    return { QStringLiteral("main"),        QStringLiteral("main-keyboard"),
+             QStringLiteral("splash"),      QStringLiteral("close"),
+             QStringLiteral("about"),       QStringLiteral("menu"),
+             QStringLiteral("compose"),     QStringLiteral("viewer"),
+             QStringLiteral("inbox"),       QStringLiteral("history"),
+             QStringLiteral("login"),       QStringLiteral("account"),
+             QStringLiteral("message-box"), QStringLiteral("input-box") };
 }
 
 QWidget *WindowGallery::show(const QString &name)
@@ -154,6 +158,19 @@ QWidget *WindowGallery::show(const QString &name)
         platform.dialogs.queueInput(QStringLiteral("1234"));
         options.us->setCurrentRow(1);
         window = &options;
+    } else if (name == QLatin1String("message-box")) {
+        // The boxes open over a window whose style sheet reaches every label in them.
+        window = QtDialogs::createMessageBox(
+                     QStringLiteral("Account has not been created. Would you like to create it "
+                                    "now?"),
+                     QStringLiteral("Create Account?"), Dialogs::Icon::Question,
+                     Dialogs::Buttons::YesNo, show(QStringLiteral("main")))
+                     .release();
+    } else if (name == QLatin1String("input-box")) {
+        window = QtDialogs::createInputBox(QStringLiteral("Please enter numeric password."),
+                                           QStringLiteral("Password Needed"), QStringLiteral("12"),
+                                           show(QStringLiteral("login")))
+                     .release();
     }
     if (!window)
         return nullptr;

@@ -13,7 +13,8 @@ class QWidget;
 
 // Every window of the program over a data folder with a few messages and an account, each in
 // the state a user typically sees it: the main window with its counts, a message being written,
-// one being read, the browser on both tabs, the login and the account windows.
+// one being read, the browser on both tabs, the login and the account windows, and a message
+// box and an input box over the windows they open from.
 class WindowGallery
 {
 public:

@@ -1,13 +1,17 @@
 // Renders every window at the scale the test runs with (QT_SCALE_FACTOR) into
-// build/screenshots/, and checks what a user would notice first: captions cut off and texts
-// that hardly stand out from the picture behind them.
+// build/screenshots/, as it shows on a plain desktop, on a dark one and with an 11 point desktop
+// font, and checks what a user would notice first: captions cut off and texts that hardly stand
+// out from the picture or the box behind them.
 #include "WindowGallery.h"
 
 #include "platform/PictureButton.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QtTest>
 
@@ -90,6 +94,47 @@ bool isLarge(const QFont &font)
     return pixels >= 19 || (font.bold() && pixels >= 15);
 }
 
+// A desktop theme for the length of one test row: a dark palette (as Adwaita-dark or Breeze
+// Dark give) or a larger desktop font.
+class Theme
+{
+public:
+    explicit Theme(const QString &name)
+        : m_palette(QApplication::palette())
+        , m_font(QApplication::font())
+    {
+        if (name == QLatin1String("dark")) {
+            QPalette dark;
+            const QColor ground(0x35, 0x35, 0x35);
+            const QColor text(0xee, 0xee, 0xee);
+            for (const auto role : { QPalette::Window, QPalette::Button, QPalette::AlternateBase,
+                                     QPalette::ToolTipBase })
+                dark.setColor(role, ground);
+            dark.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
+            for (const auto role : { QPalette::WindowText, QPalette::Text, QPalette::ButtonText,
+                                     QPalette::ToolTipText, QPalette::BrightText })
+                dark.setColor(role, text);
+            dark.setColor(QPalette::PlaceholderText, QColor(0x99, 0x99, 0x99));
+            dark.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
+            dark.setColor(QPalette::HighlightedText, Qt::white);
+            QApplication::setPalette(dark);
+        } else if (name == QLatin1String("11pt")) {
+            QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 11));
+        }
+    }
+    ~Theme()
+    {
+        QApplication::setPalette(m_palette);
+        QApplication::setFont(m_font);
+    }
+    Theme(const Theme &) = delete;
+    Theme &operator=(const Theme &) = delete;
+
+private:
+    QPalette m_palette;
+    QFont m_font;
+};
+
 } // namespace
 
 class tst_Screenshots : public QObject
@@ -113,13 +158,18 @@ void tst_Screenshots::initTestCase()
 void tst_Screenshots::window_data()
 {
     QTest::addColumn<QString>("name");
-    for (const QString &name : WindowGallery::names())
-        QTest::newRow(qPrintable(name)) << name;
+    QTest::addColumn<QString>("theme");
+    for (const QString &theme : { QString(), QStringLiteral("dark"), QStringLiteral("11pt") })
+        for (const QString &name : WindowGallery::names())
+            QTest::newRow(qPrintable(theme.isEmpty() ? name : name + QLatin1Char('-') + theme))
+                << name << theme;
 }
 
 void tst_Screenshots::window()
 {
     QFETCH(QString, name);
+    QFETCH(QString, theme);
+    const Theme desktop(theme);
     WindowGallery gallery;
     QWidget *window = gallery.show(name);
     QVERIFY(window);
@@ -127,7 +177,8 @@ void tst_Screenshots::window()
     const QPixmap picture = window->grab();
     const qreal scale = picture.devicePixelRatio();
     const QString file = QStringLiteral(NOTAVO_SCREENSHOT_DIR "/%1%2.png")
-                             .arg(name, scale > 1 ? QStringLiteral("@%1x").arg(scale) : QString());
+                             .arg(QString::fromLatin1(QTest::currentDataTag()),
+                                  scale > 1 ? QStringLiteral("@%1x").arg(scale) : QString());
     QVERIFY(picture.save(file));
     QCOMPARE(picture.size(), window->size() * scale);
 
@@ -156,6 +207,25 @@ void tst_Screenshots::window()
         const double ratio = contrast(ink, backgroundBehind(label));
         const double needed = isLarge(label->font()) ? 3.0 : 4.5;
         check(ratio >= needed, what + QStringLiteral(" has contrast %1").arg(ratio, 0, 'f', 1));
+    }
+
+    // Whatever the user types in: its text against its own ground.
+    for (QWidget *box : window->findChildren<QWidget *>()) {
+        if (!box->isVisibleTo(window) || !box->isEnabled())
+            continue;
+        auto *combo = qobject_cast<QComboBox *>(box);
+        const bool typed
+            = qobject_cast<QLineEdit *>(box) || qobject_cast<QAbstractScrollArea *>(box);
+        if (!typed && !combo)
+            continue;
+        const QPalette colours = box->palette();
+        const bool button = combo && !combo->isEditable();
+        const double ratio = contrast(colours.color(button ? QPalette::ButtonText : QPalette::Text),
+                                      colours.color(button ? QPalette::Button : QPalette::Base));
+        check(ratio >= 4.5,
+              name + QLatin1Char('/') + box->objectName() + QLatin1Char(' ')
+                  + box->metaObject()->className()
+                  + QStringLiteral(" text has contrast %1").arg(ratio, 0, 'f', 1));
     }
 
     for (PictureButton *button : window->findChildren<PictureButton *>()) {

@@ -72,6 +72,7 @@ void tst_QtDialogs::messageBox()
             QCOMPARE(box->windowTitle(), QString("Inbox Missing"));
             QCOMPARE(box->text(), QString("Could not find inbox"));
             QCOMPARE(box->icon(), c.qtIcon);
+            QCOMPARE(box->textFormat(), Qt::PlainText); // names in texts are never markup
             QCOMPARE(box->standardButtons(),
                      c.buttons == Dialogs::Buttons::Ok ? QMessageBox::Ok
                                                        : QMessageBox::Yes | QMessageBox::No);
