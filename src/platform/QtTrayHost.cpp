@@ -46,6 +46,11 @@ QtTrayHost::QtTrayHost()
     QObject::connect(
         m_watcher.get(), &QDBusServiceWatcher::serviceOwnerChanged, m_watcher.get(),
         [this](const QString &, const QString &, const QString &owner) { watcherChanged(owner); });
+    // A watcher whose panel has not registered yet (the panel is still starting) hands the
+    // items to the panel when it does.
+    const QString owner = bus.interface()->serviceOwner(Watcher).value();
+    if (!owner.isEmpty())
+        watcherChanged(owner);
 }
 
 QtTrayHost::~QtTrayHost() = default;
