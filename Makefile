@@ -9,7 +9,7 @@ CMAKE_ARGS ?=
 # Debian packages needed to build, test and run (installed only when one is missing).
 PACKAGES = cmake g++ make pkg-config qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins \
            libgl-dev xvfb xauth x11-utils xdotool trayer desktop-file-utils appstream \
-           fonts-dejavu-core dbus-daemon
+           fonts-dejavu-core dbus-daemon weston xwayland x11-xkb-utils e2fsprogs
 
 # Installs the Debian packages of $(1) that are missing (apt-get only when one is).
 install_missing = missing=""; for p in $(1); do \
@@ -21,7 +21,7 @@ install_missing = missing=""; for p in $(1); do \
 	  $$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
 
-.PHONY: all deps build run test office launcher bench bench-run stress fuzz test-asan clean
+.PHONY: all deps build run test office office-check launcher bench bench-run stress fuzz test-asan clean
 
 all: build
 
@@ -55,16 +55,21 @@ bench: build
 bench-run: bench
 	$(BUILD)/bench/notavo_bench
 
-# Puts Notavo into a shared office folder: make office DIR=/srv/office
+# Puts Notavo into a shared office folder and protects it (as root): make office DIR=/srv/office
 office: build
 	@test -n "$(DIR)" || { echo "Usage: make office DIR=<folder>"; exit 2; }
-	cmake --install $(BUILD) --prefix "$(DIR)" --strip
-	@echo "Notavo is in $(DIR); that folder is its data folder."
+	tools/make-office.sh $(BUILD) "$(DIR)"
 
-# Adds a menu entry for the current user: make launcher DIR=/srv/office
+# Reports what in an office folder the people sharing it could change: make office-check DIR=...
+office-check:
+	@test -n "$(DIR)" || { echo "Usage: make office-check DIR=<folder>"; exit 2; }
+	tools/check-office.sh "$(DIR)"
+
+# Adds a menu entry for the current user (SYSTEM=1: for every user of this computer, as root):
+# make launcher DIR=/srv/office
 launcher:
-	@test -n "$(DIR)" || { echo "Usage: make launcher DIR=<folder>"; exit 2; }
-	tools/install-launcher.sh "$(DIR)"
+	@test -n "$(DIR)" || { echo "Usage: make launcher DIR=<folder> [SYSTEM=1]"; exit 2; }
+	tools/install-launcher.sh $(if $(SYSTEM),--system) "$(DIR)"
 
 clean:
 	rm -rf $(BUILD)

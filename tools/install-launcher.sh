@@ -1,9 +1,16 @@
 #!/bin/sh
 # Adds a menu entry for the Notavo in an office folder to the current user's desktop menu:
-# a .desktop file, the scalable icon and the AppStream metainfo under $XDG_DATA_HOME.
+# a .desktop file, the scalable icon and the AppStream metainfo under $XDG_DATA_HOME. With
+# --system (as root) the entry is for every user of this computer, under /usr/local/share
+# ($DESTDIR in front, when set).
 set -eu
 
-office=${1:?usage: install-launcher.sh <office folder>}
+data_home=${XDG_DATA_HOME:-$HOME/.local/share}
+if [ "${1:-}" = "--system" ]; then
+    data_home=${DESTDIR:-}/usr/local/share
+    shift
+fi
+office=${1:?usage: install-launcher.sh [--system] <office folder>}
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 office=$(cd "$office" && pwd)
 # A desktop entry is line based: a folder name with a line break or a control character cannot
@@ -17,7 +24,6 @@ if [ ! -x "$office/Notavo" ]; then
     exit 1
 fi
 
-data_home=${XDG_DATA_HOME:-$HOME/.local/share}
 id=io.github.notavo.Notavo
 mkdir -p "$data_home/applications" "$data_home/icons/hicolor/scalable/apps" "$data_home/metainfo"
 
@@ -34,6 +40,8 @@ sed -e "s|@EXEC@|\"$(sed_escape "$exec_path")\"|" -e "s|@OFFICE_DIR@|$(sed_escap
 mv "$entry.tmp" "$entry"
 cp "$source_dir/resources/pictures/notavo.svg" "$data_home/icons/hicolor/scalable/apps/$id.svg"
 cp "$source_dir/resources/desktop/$id.metainfo.xml" "$data_home/metainfo/$id.metainfo.xml"
+# Readable by every user whatever the umask (the entry may be for all of them).
+chmod 644 "$entry" "$data_home/icons/hicolor/scalable/apps/$id.svg" "$data_home/metainfo/$id.metainfo.xml"
 
 if command -v desktop-file-validate >/dev/null 2>&1; then
     desktop-file-validate "$entry"

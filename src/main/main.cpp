@@ -1,3 +1,4 @@
+#include "DataFolder.h"
 #include "StartupMark.h"
 #include "app/AppState.h"
 #include "app/Form1.h"
@@ -13,6 +14,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Notavo"));
+    // The running window is the menu entry's: docks show its name and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.notavo.Notavo"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/notavo.svg")));
     // Closing windows never ends the program: only the close dialog's quit does.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -24,7 +27,7 @@ int main(int argc, char *argv[])
         return 0;
 
     QtPlatform desktop;
-    AppState state(QCoreApplication::applicationDirPath(), desktop.platform());
+    AppState state(dataFolder(), desktop.platform());
     // The start-up shortcut points at this program under the name it was started as.
     state.executableName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
     Form1 mainWindow(state);

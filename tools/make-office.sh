@@ -1,0 +1,36 @@
+#!/bin/sh
+# make office: installs Notavo into an office folder, then protects the program and everything
+# it loads from the people who share the folder, and reports what could not be protected.
+set -eu
+build=${1:?usage: make-office.sh <build folder> <office folder>}
+office=${2:?usage: make-office.sh <build folder> <office folder>}
+tools=$(cd "$(dirname "$0")" && pwd)
+
+mkdir -p "$office"
+# Lift an earlier run's protection so the update can replace the files; they are removed rather
+# than written over, so a copy still running keeps the files it has loaded.
+if [ -e "$office/lib" ] || [ -e "$office/Notavo" ]; then
+    chattr -R -i "$office/lib" "$office/Notavo" 2>/dev/null || true
+    rm -rf "$office/lib" "$office/Notavo"
+fi
+# An earlier Notavo kept its qt.conf in the shared folder itself.
+if [ -f "$office/qt.conf" ] && head -n 1 "$office/qt.conf" | grep -qx '\[Paths\]'; then
+    rm -f "$office/qt.conf"
+fi
+cmake --install "$build" --prefix "$office" --strip
+
+# Nobody but the owner may change the program files; the immutable attribute (root only, local
+# file systems) also keeps the group from renaming Notavo and lib/ in the group-writable folder.
+chmod -R go-w "$office/lib" "$office/Notavo"
+if [ "$(id -u)" -eq 0 ]; then
+    if chattr +i "$office/Notavo" 2>/dev/null && chattr -R +i "$office/lib" 2>/dev/null; then
+        echo "Notavo and lib/ are immutable: only root can change them (make office lifts this)."
+    else
+        echo "The file system of $office does not take the immutable attribute."
+    fi
+else
+    echo "Not run as root: Notavo and lib/ could not be made immutable."
+fi
+echo "Notavo is in $office; that folder is its data folder."
+echo
+"$tools/check-office.sh" "$office" || true
