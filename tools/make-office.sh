@@ -9,7 +9,7 @@ tools=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$office"
 # Lift an earlier run's protection so the update can replace the files; they are removed rather
 # than written over, so a copy still running keeps the files it has loaded.
-if [ -e "$office/lib" ] || [ -e "$office/Notavo" ]; then
+if [ -e "$office/lib/libQt6Core.so.6" ] || [ -e "$office/Notavo" ]; then
     chattr -R -i "$office/lib" "$office/Notavo" 2>/dev/null || true
     rm -rf "$office/lib" "$office/Notavo"
 fi
