@@ -22,7 +22,7 @@ int main(int argc, char *argv[])
 
     // One copy per person, data folder and desktop session: a second start (the menu after
     // autostart) brings the running copy forward and ends.
-    SingleInstance instance(QCoreApplication::applicationDirPath());
+    SingleInstance instance(dataFolder());
     if (!instance.claim())
         return 0;
 
