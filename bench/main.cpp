@@ -2,6 +2,7 @@
 // quickly and how small the program starts. Prints one table and one RESULT line.
 
 #include "LatencyProbe.h"
+#include "OpenProbe.h"
 #include "StartupProbe.h"
 
 #include <QApplication>
@@ -58,6 +59,17 @@ int main(int argc, char *argv[])
         std::printf("idle CPU %s: %.3f %%\n", qPrintable(which), idle.idleCpuPercent);
         return 0;
     }
+    // --open: only how long the viewer takes to show large messages.
+    const bool openOnly = QCoreApplication::arguments().contains(QStringLiteral("--open"));
+    const QList<OpenResult> opened = runOpenProbe({ 125, 1024, 16383 }, quick ? 1 : 3);
+    std::printf("| message KB | one long line ms | ordinary lines ms | longest stall ms |\n");
+    std::printf("|------------|------------------|-------------------|------------------|\n");
+    for (const OpenResult &open : opened)
+        std::printf("| %10d | %16.1f | %17.1f | %16.1f |\n", open.kilobytes, open.longLineMs,
+                    open.shortLinesMs, open.longestStallMs);
+    std::printf("\n");
+    if (openOnly)
+        return 0;
     const double idleSeconds = quick ? 1.0 : 10.0;
     const int sizes[] = { 10, 1000, 10000 };
 

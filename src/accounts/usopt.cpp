@@ -67,13 +67,17 @@ void fitCaption(QLabel *l)
 // A sentence for one failed write that names the account file.
 QString failureText(const StoreResult &result)
 {
-    if (result.error == StoreResult::Error::Unencodable)
+    if (result.error == StoreResult::Error::Unencodable) {
+        // The whole character, also one outside the Basic Multilingual Plane (two UTF-16 units).
+        const char32_t code = result.unencodableCodePoint ? result.unencodableCodePoint
+                                                          : result.unencodable.unicode();
         return QCoreApplication::translate("usopt",
                                            "The character \"%1\" (U+%2) cannot be stored in "
                                            "\"%3\".")
-            .arg(result.unencodable)
-            .arg(result.unencodable.unicode(), 4, 16, QLatin1Char('0'))
+            .arg(QString::fromUcs4(&code, 1))
+            .arg(uint(code), 4, 16, QLatin1Char('0'))
             .arg(QFileInfo(result.path).fileName());
+    }
     return result.describe();
 }
 

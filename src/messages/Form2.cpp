@@ -74,9 +74,11 @@ bool Form2::writeText(const QString &path, const QString &failureText, const QSt
     const StoreResult result = Store::writeWholeText(path, Text1->messageText());
     if (result.ok())
         return true;
-    // A character the file cannot hold is the text's fault, not the file's: say which one,
-    // rather than sending the user off to reopen the message and lose the edits.
-    if (result.error == StoreResult::Error::Unencodable)
+    // A character the file cannot hold, or a text above the size limit, is the text's fault,
+    // not the file's: say so, rather than sending the user off to reopen the message and lose
+    // the edits.
+    if (result.error == StoreResult::Error::Unencodable
+        || result.error == StoreResult::Error::TooLarge)
         m_state.dialogs().messageBox(result.describe(), failureTitle, Dialogs::Icon::Exclamation);
     else
         m_state.dialogs().messageBox(failureText, failureTitle, Dialogs::Icon::Exclamation);

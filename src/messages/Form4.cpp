@@ -297,12 +297,15 @@ void Form4::rename_MouseUp()
         File1->refresh();
         return;
     }
-    if (!Store::writeWholeText(destination, text).ok()) {
+    // The file is read again now: a save made while the box was open goes with it.
+    bool readFailed = false;
+    const StoreResult renamed = Store::renameMessage(source, destination, &readFailed);
+    if (readFailed || renamed.error == StoreResult::Error::NotRemoved) {
+        MessageFiles(m_state).report(renamed, tr("Cannot Rename"));
+    } else if (!renamed.ok()) {
         invalid();
         return;
     }
-    if (!MessageFiles::sameFile(source, destination))
-        Store::deleteMessage(source);
     File1->refresh();
 }
 

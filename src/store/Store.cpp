@@ -1,6 +1,7 @@
 #include "Store.h"
 
 #include "Cp1252Codec.h"
+#include "platform/fs/FileClaim.h"
 #include "platform/fs/PathFunctions.h"
 #include "platform/fs/SafeFile.h"
 
@@ -27,7 +28,7 @@ StoreResult fromSafeFile(const SafeFile::Result &result, const QString &path)
         return StoreResult::failure(StoreResult::Error::NotRegular, path, result.systemError);
     case Status::TooLarge:
         return StoreResult::failure(StoreResult::Error::TooLarge, path, result.systemError);
-    case Status::Changed: // only removeIfSame reports it, and the move ignores its result
+    case Status::Changed:
     case Status::IoError:
         break;
     }
@@ -36,7 +37,7 @@ StoreResult fromSafeFile(const SafeFile::Result &result, const QString &path)
 
 // Encodes text + CR LF and replaces the file with it; nothing is written when a character
 // cannot be stored.
-StoreResult writeLine(const QString &path, const QString &text)
+StoreResult writeLine(const QString &path, const QString &text, int permissions = -1)
 {
     QByteArray bytes;
     if (!Cp1252Codec::encode(text, &bytes)) {
@@ -50,7 +51,8 @@ StoreResult writeLine(const QString &path, const QString &text)
     // What is written must open again: the reads refuse anything above the limit.
     if (bytes.size() > MaxMessageBytes)
         return StoreResult::failure(StoreResult::Error::TooLarge, path, EFBIG);
-    return fromSafeFile(SafeFile::replace(path, bytes), path);
+    return fromSafeFile(SafeFile::replace(path, bytes, SafeFile::FolderLinks::Refuse, permissions),
+                        path);
 }
 
 } // namespace
@@ -141,6 +143,13 @@ StoreResult readWholeFile(const QString &path, QString *text)
 StoreResult moveMessage(const QString &sourcePath, const QString &destinationFolder,
                         bool *readFailed)
 {
+    return renameMessage(sourcePath, AddBackslash(destinationFolder) + FileNamePart(sourcePath),
+                         readFailed);
+}
+
+StoreResult renameMessage(const QString &sourcePath, const QString &destinationPath,
+                          bool *readFailed)
+{
     QByteArray bytes;
     SafeFile::FileIdentity source;
     const StoreResult read
@@ -149,14 +158,25 @@ StoreResult moveMessage(const QString &sourcePath, const QString &destinationFol
         *readFailed = !read.ok();
     if (!read.ok())
         return read;
-    const QString destination = AddBackslash(destinationFolder) + FileNamePart(sourcePath);
-    const StoreResult written = writeWholeText(destination, wholeTextOf(bytes));
+    const StoreResult written
+        = writeLine(destinationPath, wholeTextOf(bytes), int(source.permissions));
     if (!written.ok())
         return written;
-    // Delete only the file that was read: not a newer version another copy saved meanwhile,
-    // and not the moved file itself when source and destination are one file (the same
-    // folder, or a name differing only in case on a case-blind share).
-    SafeFile::removeIfSame(sourcePath, source);
+    // Take the source away by renaming it aside: a save that lands after that is a new file
+    // and stays. Delete what was taken only when it is what was copied; a save that landed
+    // between the read and now goes back under its name. When source and destination are one
+    // file (a case-blind share), the copy itself was taken and goes back the same way.
+    FileClaim claim;
+    const SafeFile::Result taken = claim.take(sourcePath);
+    if (taken.status == SafeFile::Status::NotFound)
+        return StoreResult::success(); // moved or deleted by another copy meanwhile
+    if (!taken.ok())
+        return StoreResult::failure(StoreResult::Error::NotRemoved, sourcePath, taken.systemError);
+    QByteArray claimed;
+    if (claim.read(&claimed, MaxMessageBytes).ok() && claimed == bytes)
+        claim.release();
+    else
+        claim.putBack();
     return StoreResult::success();
 }
 

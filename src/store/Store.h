@@ -37,10 +37,17 @@ StoreResult readWholeFile(const QString &path, QString *text);
 QString wholeTextOf(const QByteArray &bytes);
 
 // Message move: whole-file read of source, whole-text write of it into destinationFolder
-// under the source's name, then delete the source. readFailed tells the caller which half
-// failed (the source read happens before the write, so nothing is written when it fails).
+// under the source's name (with the source's permission bits), then the source is taken away.
+// readFailed tells the caller which part failed (the source read happens before the write, so
+// nothing is written when it fails). A save by another copy that lands at any moment is kept:
+// the source is claimed atomically and deleted only when it still holds what was copied;
+// otherwise the newer save goes back under its name. NotRemoved: the copy was written but
+// the source could not be taken away (a sticky-bit folder, another user's file).
 StoreResult moveMessage(const QString &sourcePath, const QString &destinationFolder,
                         bool *readFailed = nullptr);
+// The same to another name: the browser's Rename.
+StoreResult renameMessage(const QString &sourcePath, const QString &destinationPath,
+                          bool *readFailed = nullptr);
 
 // Deletes a message file (never through a link); the result may be ignored.
 StoreResult deleteMessage(const QString &path);

@@ -46,6 +46,11 @@ QString StoreResult::describe() const
     case Error::InvalidName:
         return QCoreApplication::translate("Store", "\"%1\" is not a valid message name.")
             .arg(path);
+    case Error::NotRemoved:
+        return QCoreApplication::translate("Store",
+                                           "The message was copied, but \"%1\" could not be "
+                                           "removed: %2. It is now in both places.")
+            .arg(path, QString::fromLocal8Bit(std::strerror(systemError)));
     case Error::IoError:
         break;
     }

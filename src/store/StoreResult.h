@@ -14,6 +14,7 @@ struct StoreResult
         Unencodable, // the text holds a character Windows-1252 cannot store
         InvalidName, // a name holding a separator, "." or ".."
         IoError, // permissions, full disk and the like
+        NotRemoved, // a move or rename wrote its copy but could not take the source away
     };
 
     Error error = Error::None;

@@ -354,13 +354,16 @@ void tst_usopt::unencodableCharacterIsReportedOthersSaved()
     choose(window, "User 4");
     window.u4p->setText("1");
     window.u4u->setText("dora");
-    window.u4f->setText(QString::fromUtf8("Dora \xe2\x98\x83"));
+    // A character outside the Basic Multilingual Plane: two UTF-16 units, one character.
+    const QString emoji = QString::fromUtf8("\xf0\x9f\x98\x80");
+    window.u4f->setText("Dora " + emoji);
     window.ok->releaseUp();
 
     QCOMPARE(f.platform.dialogs.calls().size(), 1);
     const FakeDialogs::Call &call = f.platform.dialogs.calls().first();
     QCOMPARE(call.icon, Dialogs::Icon::Exclamation);
     QVERIFY2(call.text.contains("44f.kfl"), qPrintable(call.text));
+    QVERIFY2(call.text.contains("\"" + emoji + "\" (U+1f600)"), qPrintable(call.text));
     QVERIFY(!call.text.contains("44u.kfl"));
     QCOMPARE(f.dir.read("44f.kfl"), QByteArray("Dora\r\n"));
     QCOMPARE(f.dir.read("44.kfl"), QByteArray("1\r\n"));
@@ -368,7 +371,7 @@ void tst_usopt::unencodableCharacterIsReportedOthersSaved()
     // The window stays open with the text, so nothing typed is lost.
     QCOMPARE(f.state.userOptionsIfLoaded(), &window);
     QVERIFY(window.isVisible());
-    QCOMPARE(window.u4f->text(), QString::fromUtf8("Dora \xe2\x98\x83"));
+    QCOMPARE(window.u4f->text(), "Dora " + emoji);
 }
 
 void tst_usopt::missingFolderIsReportedAndOkKeepsWindow()

@@ -6,8 +6,11 @@
 #include <QTest>
 
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/time.h>
+#include <unistd.h>
 
 using SafeFile::Status;
 
@@ -45,12 +48,14 @@ private slots:
     void linkedFolderIsRefused();
     void nonRegularFilesAreRefused();
     void staleTemporariesAreRemoved();
+    void folderSyncFailureIsReported();
 };
 
 void tst_SafeFile::cleanup()
 {
     SafeFile::setInjectedWriteFailure(0);
     SafeFile::setInjectedRenameFailure(0);
+    SafeFile::setInjectedFolderSyncFailure(0);
 }
 
 void tst_SafeFile::replaceKeepsTheModeAndLeavesNoTemporary()
@@ -181,10 +186,34 @@ void tst_SafeFile::staleTemporariesAreRemoved()
     for (const QString &name : QStringList({ prefix + "old", "old.msg", prefix + "link" }))
         age(dir.file(name), 7200);
 
+    // Another copy is still writing this one, however old its time stamp looks (a server
+    // whose clock is hours behind ours).
+    dir.write(prefix + "locked", "being written by another copy");
+    age(dir.file(prefix + "locked"), 7200);
+    const int writer = ::open(QFile::encodeName(dir.file(prefix + "locked")).constData(), O_RDWR);
+    QVERIFY(writer >= 0 && ::flock(writer, LOCK_EX) == 0);
+
     QCOMPARE(SafeFile::removeStaleTemporaries(dir.path(), 3600), 1);
     QCOMPARE(entries(dir.path()),
-             QStringList({ prefix + "fresh", prefix + "link", "old.msg", "outside.msg" }));
+             QStringList({ prefix + "fresh", prefix + "link", prefix + "locked", "old.msg",
+                           "outside.msg" }));
+    ::close(writer);
+    QCOMPARE(SafeFile::removeStaleTemporaries(dir.path(), 3600), 1);
+    QVERIFY(!entries(dir.path()).contains(prefix + "locked"));
     QCOMPARE(SafeFile::removeStaleTemporaries(dir.file("missing"), 0), 0);
+}
+
+void tst_SafeFile::folderSyncFailureIsReported()
+{
+    TempFolder dir;
+    // The file may be lost in a crash: the save must not be reported as done.
+    SafeFile::setInjectedFolderSyncFailure(EIO);
+    const SafeFile::Result result = SafeFile::replace(dir.file("a.msg"), "new");
+    QCOMPARE(result.status, Status::IoError);
+    QCOMPARE(result.systemError, EIO);
+    // A file system that cannot sync folders at all says so; that is no failure.
+    SafeFile::setInjectedFolderSyncFailure(EINVAL);
+    QVERIFY(SafeFile::replace(dir.file("a.msg"), "new").ok());
 }
 
 QTEST_GUILESS_MAIN(tst_SafeFile)

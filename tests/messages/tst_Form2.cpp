@@ -18,7 +18,8 @@ private slots:
     void saveWritesTextAndOneCrLf();
     void everyCp1252ByteSurvivesOpenAndSave();
     void saveFailureKeepsReferenceText();
-    void unstorableCharacterIsNamedAndNothingWritten();
+    void unstorableTextIsNamedAndNothingWritten_data();
+    void unstorableTextIsNamedAndNothingWritten();
     void saveAsCompletesNameBySlot_data();
     void saveAsCompletesNameBySlot();
     void saveAsRefusesUnsafeNames_data();
@@ -124,23 +125,36 @@ void tst_Form2::saveFailureKeepsReferenceText()
     QCOMPARE(f.state.form2IfLoaded(), viewer);
 }
 
-void tst_Form2::unstorableCharacterIsNamedAndNothingWritten()
+void tst_Form2::unstorableTextIsNamedAndNothingWritten_data()
 {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("named");
+    QTest::newRow("character cp1252 lacks") << QStringLiteral("smile \u263a") << "\u263a";
+    // Not "please open message again", which would throw the edits away.
+    QString large;
+    while (large.size() <= 16 * 1024 * 1024)
+        large += QString(78, u'x') + QStringLiteral("\r\n");
+    QTest::newRow("text over 16 MB") << large << "16 MB";
+}
+
+void tst_Form2::unstorableTextIsNamedAndNothingWritten()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, named);
     MessagesFixture f;
     f.dir.write(QStringLiteral("m.msg"), "old\r\n");
     Form2 *viewer = f.open(QStringLiteral("m.msg"));
     QVERIFY(viewer);
-    const QString text = QStringLiteral("smile \u263a");
-    viewer->Text1->setPlainText(text);
+    viewer->Text1->setMessageText(text);
 
     click(viewer->sav);
-    QVERIFY(f.dialogs().last()->text.contains(QStringLiteral("\u263a")));
+    QVERIFY(f.dialogs().last()->text.contains(named));
     f.dialogs().queueInput(QStringLiteral("copy"));
     click(viewer->saveas);
-    QVERIFY(f.dialogs().last()->text.contains(QStringLiteral("\u263a")));
+    QVERIFY(f.dialogs().last()->text.contains(named));
     f.dialogs().queueAnswer(Dialogs::Answer::Yes);
     click(viewer->exity);
-    QVERIFY(f.dialogs().last()->text.contains(QStringLiteral("\u263a")));
+    QVERIFY(f.dialogs().last()->text.contains(named));
 
     QCOMPARE(f.dir.read(QStringLiteral("m.msg")), QByteArray("old\r\n"));
     QVERIFY(!f.dir.exists(QStringLiteral("copy.msg")));

@@ -77,7 +77,9 @@ void tst_Form4Filing::renameOntoItselfKeepsMessage_data()
     QTest::addColumn<bool>("secondSpelling");
     QTest::newRow("same name") << "Memo" << false;
     QTest::newRow("other case") << "memo" << false;
-    // A case-blind share maps another spelling onto the same file; a hard link does that here.
+    // A case-blind share maps another spelling onto the same file; a hard link would do that
+    // here, but a file with a second name is not listed at all (it may be a private file
+    // someone linked into the folder), so it cannot be renamed either.
     QTest::newRow("another name for the same file") << "alias" << true;
 }
 
@@ -94,6 +96,10 @@ void tst_Form4Filing::renameOntoItselfKeepsMessage()
                  0);
     Form4 &browser = f.state.form4();
     browser.OpenInbox();
+    if (secondSpelling) {
+        QCOMPARE(names(browser), QStringList());
+        return;
+    }
     QVERIFY(browser.File1->selectName(QStringLiteral("Memo.ms5")));
     f.dialogs().queueInput(answer);
     click(browser.rename);

@@ -234,24 +234,29 @@ void tst_newmes::refusedNamesSayInvalidAndClose()
 void tst_newmes::otherWriteFailuresKeepTheWindow_data()
 {
     QTest::addColumn<QString>("body");
-    QTest::addColumn<bool>("diskFull");
+    QTest::addColumn<int>("writeError");
+    QTest::addColumn<int>("renameError");
     QTest::addColumn<QString>("expectedInText");
-    QTest::newRow("character cp1252 lacks") << "Arrow \u2192 here" << false << "\u2192";
-    QTest::newRow("disk full") << "Fine" << true << "note.ms6";
+    QTest::newRow("character cp1252 lacks") << "Arrow \u2192 here" << 0 << 0 << "\u2192";
+    QTest::newRow("disk full") << "Fine" << ENOSPC << 0 << "note.ms6";
+    // Another copy's clean-up removed the temporary: a failed write, not an invalid name.
+    QTest::newRow("own temporary removed") << "Fine" << 0 << ENOENT << "note.ms6";
 }
 
 void tst_newmes::otherWriteFailuresKeepTheWindow()
 {
     QFETCH(QString, body);
-    QFETCH(bool, diskFull);
+    QFETCH(int, writeError);
+    QFETCH(int, renameError);
     QFETCH(QString, expectedInText);
     MessagesFixture f;
     newmes &window = composeFilled(f, QStringLiteral("User 6"), body);
     f.dialogs().queueInput(QStringLiteral("note"));
-    if (diskFull)
-        SafeFile::setInjectedWriteFailure(ENOSPC);
+    SafeFile::setInjectedWriteFailure(writeError);
+    SafeFile::setInjectedRenameFailure(renameError);
     click(window.ok);
     SafeFile::setInjectedWriteFailure(0);
+    SafeFile::setInjectedRenameFailure(0);
 
     QCOMPARE(f.dialogs().calls().size(), 2);
     QVERIFY2(f.dialogs().last()->text.contains(expectedInText),

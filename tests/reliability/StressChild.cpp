@@ -7,12 +7,19 @@
 //       saves two known contents of <size> bytes in turn until it is killed
 //   notavo_stress_child values <path> <count>
 //       writes the account values valueText(0) and valueText(1) in turn, <count> times
+//   notavo_stress_child moves <folder> <name>
+//       moves <name> between <folder> and its History folder until it is killed
+//   notavo_stress_child move <path> <folder>
+//       moves the message once; exits with the failed result's error number
+//   notavo_stress_child save <path> <text>
+//       writes <text> once; exits with the failed result's error number (StoreResult::Error)
 // Exits with 1 (and says why on stderr) when a write fails.
 #include "StressContent.h"
 #include "store/Cp1252Codec.h"
 #include "store/Store.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QString>
 
 #include <cstdio>
@@ -64,6 +71,26 @@ int main(int argc, char **argv)
             }
         }
         return 0;
+    }
+    if (args.size() == 4 && args.at(1) == QLatin1String("moves")) {
+        const QString inbox = args.at(2);
+        const QString history = inbox + QStringLiteral("/History");
+        const QString name = QLatin1Char('/') + args.at(3);
+        std::fputs("ready\n", stdout);
+        std::fflush(stdout);
+        for (;;) {
+            const bool inInbox = QFile::exists(inbox + name);
+            Store::moveMessage((inInbox ? inbox : history) + name, inInbox ? history : inbox);
+        }
+    }
+    if (args.size() == 4
+        && (args.at(1) == QLatin1String("save") || args.at(1) == QLatin1String("move"))) {
+        const StoreResult result = args.at(1) == QLatin1String("save")
+            ? Store::writeWholeText(args.at(2), args.at(3))
+            : Store::moveMessage(args.at(2), args.at(3));
+        if (!result.ok())
+            std::fprintf(stderr, "%s\n", qPrintable(result.describe()));
+        return int(result.error);
     }
     if (args.size() != 6)
         return usage();

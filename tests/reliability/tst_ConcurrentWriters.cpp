@@ -1,4 +1,5 @@
 #include "FolderProbe.h"
+#include "FuseShare.h"
 #include "StressContent.h"
 #include "platform/fs/FileList.h"
 #include "platform/fs/SafeFile.h"
@@ -8,8 +9,10 @@
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QSet>
 #include <QTest>
+#include <QThread>
 
 #include <memory>
 #include <thread>
@@ -30,6 +33,8 @@ private slots:
     void sameNameAlwaysHoldsOneWholeMessage();
     void accountValueIsNeverMissing();
     void saveDuringMoveIsKept();
+    void saveRacingMoveOrRenameIsKept_data();
+    void saveRacingMoveOrRenameIsKept();
 
 private:
     using Processes = std::vector<std::unique_ptr<QProcess>>;
@@ -272,6 +277,97 @@ void tst_ConcurrentWriters::saveDuringMoveIsKept()
             ++lost;
     }
     qInfo("%d of %d saves made during a move were lost", lost, rounds);
+    QCOMPARE(lost, 0);
+}
+
+void tst_ConcurrentWriters::saveRacingMoveOrRenameIsKept_data()
+{
+    QTest::addColumn<bool>("rename");
+    QTest::addColumn<bool>("fuse");
+    QTest::addColumn<bool>("savedOnServer");
+    QTest::newRow("move, local disk") << false << false << false;
+    QTest::newRow("rename, local disk") << true << false << false;
+    QTest::newRow("move, bindfs share") << false << true << false;
+    QTest::newRow("move, bindfs share, saved on the server") << false << true << true;
+}
+
+// Another copy saves a new version of a message at a random moment while this one moves it to
+// History (or renames it): whenever the save lands, its text must exist afterwards under the
+// old name, the new name or in History. The save extends the old text, the hardest case for
+// a check that compares what was copied with what is deleted (over FUSE a stale size would
+// make the two look equal). Over the share, the saves come through the share or, standing for
+// another computer, straight into the server's folder behind the share's caches.
+void tst_ConcurrentWriters::saveRacingMoveOrRenameIsKept()
+{
+    QFETCH(bool, rename);
+    QFETCH(bool, fuse);
+    QFETCH(bool, savedOnServer);
+    TempFolder root;
+    root.makeFolder("server/History");
+    root.makeFolder("share");
+    std::unique_ptr<FuseShare> share;
+    if (fuse) {
+        if (!FuseShare::available())
+            QSKIP("/dev/fuse cannot be opened here");
+        share = std::make_unique<FuseShare>(root.file("server"), root.file("share"));
+        QVERIFY2(share->mounted(), qPrintable(share->error()));
+    }
+    const QString data = fuse ? root.file("share") : root.file("server");
+    const QString saveFolder = savedOnServer ? root.file("server") : data;
+    const QString history = data + "/History";
+    const int rounds = StressContent::fullSize() ? (fuse ? 500 : 2000) : (fuse ? 40 : 200);
+
+    const auto moveOnce = [&] {
+        return rename ? Store::renameMessage(data + "/m.ms3", data + "/n.ms3")
+                      : Store::moveMessage(data + "/m.ms3", history);
+    };
+    // How long one move takes here; the saves are spread over that time and a little more.
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 5; ++i) {
+        QVERIFY(Store::writeWholeText(data + "/m.ms3", "warm-up").ok());
+        QVERIFY(moveOnce().ok());
+    }
+    const qint64 moveUs = std::max<qint64>(clock.nsecsElapsed() / 5000, 50);
+
+    QRandomGenerator random(20261208);
+    int lost = 0;
+    int putBack = 0;
+    for (int round = 0; round < rounds; ++round) {
+        const QString oldText = QStringLiteral("round %1: version 1").arg(round);
+        const QString newText = oldText + QStringLiteral(", edited by another copy");
+        const StoreResult first = Store::writeWholeText(data + "/m.ms3", oldText);
+        QVERIFY2(first.ok(), qPrintable(QString::number(round) + first.describe()));
+        const qint64 delayUs = random.bounded(moveUs * 3 / 2);
+        StoreResult saved;
+        std::thread otherCopy([&] {
+            QThread::usleep(delayUs);
+            saved = Store::writeWholeText(saveFolder + "/m.ms3", newText);
+        });
+        const StoreResult moved = moveOnce();
+        otherCopy.join();
+        QVERIFY2(saved.ok(), qPrintable(saved.describe()));
+        QVERIFY2(moved.ok(), qPrintable(moved.describe()));
+        // Behind a share's caches, look at the server's own folder.
+        const QString server = root.file("server");
+        bool found = false;
+        for (const QString &folder : { server, server + "/History" }) {
+            for (const QByteArray &name : FolderProbe::entries(folder)) {
+                QVERIFY2(!name.startsWith(SafeFile::ClaimPrefix), name.constData());
+                const QString path = folder + '/' + QFile::decodeName(name);
+                if (FolderProbe::rawRead(path).startsWith(newText.toLatin1() + "\r\n"))
+                    found = true;
+                if (name == "m (2).ms3")
+                    ++putBack;
+                if (name.endsWith(".ms3"))
+                    QFile::remove(path);
+            }
+        }
+        if (!found)
+            ++lost;
+    }
+    qInfo("%d of %d saves racing a %s (%lld us) lost; %d kept under a second name", lost, rounds,
+          rename ? "rename" : "move", moveUs, putBack);
     QCOMPARE(lost, 0);
 }
 

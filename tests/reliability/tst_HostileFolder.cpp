@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTest>
 
 #include <memory>
@@ -31,6 +32,7 @@ private slots:
     void replacingDropsSpecialModeBits();
     void replacingKeepsTheSharedGroup();
     void listedNamesCanBeOpened();
+    void anotherUsersFilesStayTheirs();
 
 private:
     // root/data (the data folder, with History) and root/outside (a private file and folder).
@@ -69,6 +71,9 @@ bool tst_HostileFolder::plant(const QString &kind, const QString &path) const
     if (kind == QLatin1String("link loop"))
         return FolderProbe::plantLink(path + ".other", path)
             && FolderProbe::plantLink(path, path + ".other");
+    if (kind == QLatin1String("hard link to private file"))
+        return ::link(QFile::encodeName(outside("private.txt")).constData(), encoded.constData())
+            == 0;
     if (kind == QLatin1String("folder"))
         return QDir().mkdir(path);
     if (kind == QLatin1String("fifo"))
@@ -89,6 +94,7 @@ void tst_HostileFolder::plantedEntriesAreNeverUsed_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<bool>("inHistory");
     const QStringList kinds { "link to private file",
+                              "hard link to private file",
                               "link to folder",
                               "dangling link",
                               "link to itself",
@@ -289,3 +295,42 @@ void tst_HostileFolder::listedNamesCanBeOpened()
 
 QTEST_GUILESS_MAIN(tst_HostileFolder)
 #include "tst_HostileFolder.moc"
+
+// A second user in a shared, sticky folder: a file they may not write is not replaced by a
+// rename either, and a message of ours they file away cannot be removed from the inbox, which
+// must be reported (the copy in History and the original both stay).
+void tst_HostileFolder::anotherUsersFilesStayTheirs()
+{
+    if (::geteuid() != 0)
+        QSKIP("acting as a second user needs root");
+    QVERIFY(QFile::setPermissions(m_root->path(),
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                      | QFileDevice::ExeOwner | QFileDevice::ReadOther
+                                      | QFileDevice::ExeOther));
+    const auto setMode = [](const QString &folder, mode_t mode) {
+        return ::chmod(QFile::encodeName(folder).constData(), mode) == 0;
+    };
+    QVERIFY(setMode(data(), 0777) && setMode(history(), 01777));
+    m_root->write("data/st.kfl", "no\r\n");
+    const auto asNobody = [](const QStringList &arguments) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(
+            "setpriv",
+            QStringList { "--reuid=65534", "--regid=65534", "--clear-groups", NOTAVO_STRESS_CHILD }
+                + arguments);
+        return child.waitForFinished(20000) && child.exitStatus() == QProcess::NormalExit
+            ? child.exitCode()
+            : -1;
+    };
+    QCOMPARE(asNobody({ "save", data() + "/st.kfl", "yes" }), int(StoreResult::Error::IoError));
+    QCOMPARE(m_root->read("data/st.kfl"), QByteArray("no\r\n"));
+
+    QVERIFY(setMode(data(), 01777));
+    QCOMPARE(asNobody({ "move", data() + "/real.ms3", history() }),
+             int(StoreResult::Error::NotRemoved));
+    QCOMPARE(m_root->read("data/real.ms3"), QByteArray("a real message\r\n"));
+    QCOMPARE(m_root->read("data/History/real.ms3"), QByteArray("a real message\r\n\r\n"));
+    // real.ms3, st.kfl and History: no claim folder left behind.
+    QCOMPARE(FolderProbe::entries(data()).size(), 3);
+}

@@ -93,10 +93,7 @@ void FileList::applyChangedNames(const QSet<QString> &changed)
     for (const QString &name : changed) {
         if (name.startsWith(QLatin1Char('.')) || !matches(name))
             continue;
-        struct stat info;
-        const bool listed
-            = ::fstatat(fd, QFile::encodeName(name).constData(), &info, AT_SYMLINK_NOFOLLOW) == 0
-            && S_ISREG(info.st_mode);
+        const bool listed = SafeFile::isListable(fd, QFile::encodeName(name).constData());
         const auto at = std::lower_bound(names.begin(), names.end(), name, lessWithoutCase);
         const bool present = at != names.end() && *at == name;
         if (listed && !present)
@@ -140,13 +137,9 @@ bool FileList::readFolder(const QString &folder, QStringList *names) const
         // A name that is not valid in the system's encoding could be listed but never opened.
         if (!matches(name) || QFile::encodeName(name) != entry->d_name)
             continue;
-        bool regular = entry->d_type == DT_REG;
-        if (entry->d_type == DT_UNKNOWN) {
-            struct stat info;
-            regular = ::fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0
-                && S_ISREG(info.st_mode);
-        }
-        if (regular)
+        // The type alone cannot tell a second hard link to a private file.
+        if ((entry->d_type == DT_REG || entry->d_type == DT_UNKNOWN)
+            && SafeFile::isListable(fd, entry->d_name))
             names->append(name);
     }
     ::closedir(dir);

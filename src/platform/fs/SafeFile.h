@@ -33,49 +33,63 @@ struct Result
 // shared data folder (the user's own autostart folder) follow one.
 enum class FolderLinks { Refuse, Follow };
 
-// Which file a name stood for when it was read (a save replaces the file with a new one).
+// Which file a name stood for when it was read (a save replaces the file with a new one),
+// and its permission bits.
 struct FileIdentity
 {
     quint64 device = 0;
     quint64 inode = 0;
+    quint32 permissions = 0;
 };
 
 // Reads the whole regular file at path without following a link; identity (when given) tells
-// which file that was.
+// which file that was. A file with a second hard link is refused like a link: it may be a
+// private file elsewhere that someone linked into the shared folder.
 Result readAll(const QString &path, QByteArray *out, qint64 maxBytes);
 Result readAll(const QString &path, QByteArray *out, qint64 maxBytes, FileIdentity *identity);
 
 // Replaces (or creates) the file with data: a temporary dot-file in the same folder,
 // created O_EXCL|O_NOFOLLOW, written, fsync'ed, closed, then renamed over the target.
-// The target must be absent or a regular file. On failure the old file is untouched and
-// no temporary remains.
+// The target must be absent or a regular file with one name, and one we may write: a file the
+// user may not write is not replaced (the rename would get round its permissions). The
+// temporary stays locked while it is written, so no other copy's clean-up removes it. The
+// new file gets permissions (when >= 0), or else the replaced file's bits. On failure the old
+// file is untouched and no temporary remains; a failed sync of the folder after the rename is
+// reported too (the file may then not survive a crash).
 Result replace(const QString &path, const QByteArray &data);
-Result replace(const QString &path, const QByteArray &data, FolderLinks folderLinks);
+Result replace(const QString &path, const QByteArray &data, FolderLinks folderLinks,
+               int permissions = -1);
 
 // Deletes a regular file; refuses links and anything that is not a regular file.
 Result remove(const QString &path);
-// Deletes the file only while path still names the file that was read (Changed otherwise):
-// a newer version saved by another copy in the meantime is kept.
-Result removeIfSame(const QString &path, const FileIdentity &identity);
 
-// True for a regular file that is not a link, in a folder that is not a link.
+// True for a regular file with one name that is not a link, in a folder that is not a link.
 bool isRegularFile(const QString &path);
+// The same for the entry name of the folder open at folderFd: what a listing may show.
+bool isListable(int folderFd, const char *name);
 
 // Opens a folder for listing (O_DIRECTORY); with Refuse, a folder that is a link fails with
 // errno ELOOP. Trailing separators are ignored. Returns the descriptor (the caller closes it)
 // or -1 with errno set.
 int openFolder(const QString &folder, FolderLinks folderLinks = FolderLinks::Refuse);
 
-// Prefix of our temporary files; listings skip dot-files, so no copy ever counts one.
+// Prefix of our temporary files, and of the folders a move puts its source in while it
+// checks it (FileClaim); listings skip dot-files, so no copy ever counts one.
 inline constexpr const char *TemporaryPrefix = ".notavo-tmp-";
+inline constexpr const char *ClaimPrefix = ".notavo-claim-";
 
-// Removes temporaries left in folder by a crashed copy (older than maxAgeSeconds, so a copy
-// writing right now keeps its own). Returns how many were removed.
+// Tidies what a crashed copy left in folder: removes its temporaries, and puts back under
+// their names the files a move had claimed. A temporary is removed only when no copy holds
+// its lock (it is being written) and it is older than maxAgeSeconds by the file server's own
+// clock (a server with a wrong clock cannot make a fresh one look old). Returns how many
+// temporaries were removed.
 int removeStaleTemporaries(const QString &folder, int maxAgeSeconds);
 
 // Test seams. When set (non-zero), replace() fails with IoError and that errno: after writing
 // the temporary, as a full disk would; or when renaming it over the target. 0 clears them.
 void setInjectedWriteFailure(int systemError);
 void setInjectedRenameFailure(int systemError);
+// When set, the sync of the folder after the rename fails with that errno.
+void setInjectedFolderSyncFailure(int systemError);
 
 } // namespace SafeFile

@@ -1,0 +1,190 @@
+#include "FileClaim.h"
+
+#include "SafeFileInternal.h"
+
+#include <QList>
+
+#include <cerrno>
+#include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace SafeFile;
+using namespace SafeFile::Internal;
+
+namespace {
+
+// "name (n).ext" for a name with an extension, "name (n)" otherwise: the listing pattern
+// (the extension) still matches, so the recipient sees it.
+QByteArray alternativeName(const QByteArray &name, int n)
+{
+    const qsizetype dot = name.lastIndexOf('.');
+    const QByteArray suffix = " (" + QByteArray::number(n) + ')';
+    if (dot <= 0)
+        return name + suffix;
+    return name.left(dot) + suffix + name.mid(dot);
+}
+
+} // namespace
+
+FileClaim::~FileClaim()
+{
+    if (m_holding)
+        putBack();
+    close();
+}
+
+void FileClaim::close()
+{
+    if (m_claim >= 0)
+        ::close(m_claim);
+    if (m_folder >= 0)
+        ::close(m_folder);
+    m_claim = -1;
+    m_folder = -1;
+}
+
+Result FileClaim::take(const QString &path)
+{
+    Result result;
+    const Location location = locate(path);
+    m_folder = openFolderOf(location, FolderLinks::Refuse, &result);
+    if (m_folder < 0)
+        return result;
+    m_name = location.name;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        m_claimName = randomName(ClaimPrefix);
+        if (::mkdirat(m_folder, m_claimName.constData(), 0777) == 0)
+            break;
+        if (errno != EEXIST)
+            return fromErrno(errno);
+        m_claimName.clear();
+    }
+    if (m_claimName.isEmpty())
+        return failure(Status::IoError, EEXIST);
+    m_claim = ::openat(m_folder, m_claimName.constData(),
+                       O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (m_claim < 0) {
+        const int error = errno;
+        ::unlinkat(m_folder, m_claimName.constData(), AT_REMOVEDIR);
+        return failure(Status::IoError, error);
+    }
+    lockExclusive(m_claim);
+    if (::renameat(m_folder, m_name.constData(), m_claim, m_name.constData()) != 0) {
+        const int error = errno;
+        ::unlinkat(m_folder, m_claimName.constData(), AT_REMOVEDIR);
+        return error == ENOENT ? failure(Status::NotFound, error) : failure(Status::IoError, error);
+    }
+    m_holding = true;
+    return {};
+}
+
+Result FileClaim::read(QByteArray *out, qint64 maxBytes) const
+{
+    out->clear();
+    const Descriptor file(::openat(m_claim, m_name.constData(),
+                                   O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!file.valid())
+        return fromErrno(errno);
+    return readOpen(file.get(), out, maxBytes, nullptr);
+}
+
+Result FileClaim::release()
+{
+    if (!m_holding)
+        return failure(Status::NotFound, ENOENT);
+    if (::unlinkat(m_claim, m_name.constData(), 0) != 0)
+        return fromErrno(errno);
+    m_holding = false;
+    ::unlinkat(m_folder, m_claimName.constData(), AT_REMOVEDIR);
+    // The message is safe in its new place; a lost deletion would only show it twice.
+    syncFolder(m_folder);
+    return {};
+}
+
+bool FileClaim::moveBackAs(const QByteArray &target, int *error) const
+{
+    // Never over a file that is there now: that is a newer save.
+    if (::renameat2(m_claim, m_name.constData(), m_folder, target.constData(), RENAME_NOREPLACE)
+        == 0)
+        return true;
+    *error = errno;
+    if (*error == EEXIST)
+        return false;
+    // No such rename here (FUSE, NFS): a hard link cannot replace a file either.
+    if (::linkat(m_claim, m_name.constData(), m_folder, target.constData(), 0) == 0) {
+        ::unlinkat(m_claim, m_name.constData(), 0);
+        // Refresh the cached link count, or the file looks hard-linked for a while.
+        struct statx fresh;
+        ::statx(m_folder, target.constData(), AT_SYMLINK_NOFOLLOW | AT_STATX_FORCE_SYNC,
+                STATX_NLINK, &fresh);
+        return true;
+    }
+    *error = errno;
+    if (*error == EEXIST)
+        return false;
+    // No hard links either (FAT, some shares): check, then rename.
+    struct stat info;
+    if (::fstatat(m_folder, target.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
+        *error = EEXIST;
+        return false;
+    }
+    if (::renameat(m_claim, m_name.constData(), m_folder, target.constData()) == 0)
+        return true;
+    *error = errno;
+    return false;
+}
+
+Result FileClaim::putBack()
+{
+    if (!m_holding)
+        return {};
+    int error = 0;
+    bool done = moveBackAs(m_name, &error);
+    for (int n = 2; !done && error == EEXIST && n < 100; ++n)
+        done = moveBackAs(alternativeName(m_name, n), &error);
+    if (!done)
+        return fromErrno(error);
+    m_holding = false;
+    ::unlinkat(m_folder, m_claimName.constData(), AT_REMOVEDIR);
+    if (const int syncError = syncFolder(m_folder))
+        return failure(Status::IoError, syncError);
+    return {};
+}
+
+void FileClaim::recover(int folderFd, const QByteArray &claimName, int maxAgeSeconds, qint64 now)
+{
+    FileClaim claim;
+    claim.m_folder = ::fcntl(folderFd, F_DUPFD_CLOEXEC, 0);
+    claim.m_claimName = claimName;
+    claim.m_claim = ::openat(folderFd, claimName.constData(),
+                             O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (claim.m_folder < 0 || claim.m_claim < 0)
+        return;
+    struct stat info;
+    if (::fstat(claim.m_claim, &info) != 0)
+        return;
+    // Taken, so that two copies starting at once do not both put it back.
+    if (!lockExclusive(claim.m_claim)
+        && (errno == EWOULDBLOCK || now - qint64(info.st_mtime) <= maxAgeSeconds))
+        return;
+    DIR *dir = ::fdopendir(::fcntl(claim.m_claim, F_DUPFD_CLOEXEC, 0));
+    if (!dir)
+        return;
+    QList<QByteArray> names;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name != "." && name != "..")
+            names.append(name);
+    }
+    ::closedir(dir);
+    for (const QByteArray &name : names) {
+        claim.m_name = name;
+        claim.m_holding = true;
+        claim.putBack();
+    }
+    claim.m_holding = false;
+    ::unlinkat(folderFd, claimName.constData(), AT_REMOVEDIR);
+}

@@ -1,0 +1,167 @@
+#include "SafeFileInternal.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace SafeFile {
+
+namespace {
+
+std::atomic<int> injectedFolderSyncFailure { 0 };
+
+} // namespace
+
+namespace Internal {
+
+Descriptor::Descriptor(int fd)
+    : m_fd(fd)
+{ }
+
+Descriptor::~Descriptor()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+int Descriptor::closeChecked()
+{
+    const int fd = m_fd;
+    m_fd = -1;
+    return ::close(fd) == 0 ? 0 : errno;
+}
+
+Result fromErrno(int error)
+{
+    if (error == ENOENT || error == ENOTDIR)
+        return failure(Status::NotFound, error);
+    if (error == ELOOP)
+        return failure(Status::NotRegular, error);
+    return failure(Status::IoError, error);
+}
+
+Location locate(const QString &path)
+{
+    Location location;
+    location.valid = !path.contains(QChar(0));
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    location.name = QFile::encodeName(path.mid(slash + 1));
+    if (slash < 0)
+        location.folder = QStringLiteral(".");
+    else
+        location.folder = slash == 0 ? QStringLiteral("/") : path.left(slash);
+    return location;
+}
+
+bool writeFully(int fd, const char *data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size_t(size));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+int openFolderOf(const Location &location, FolderLinks folderLinks, Result *result)
+{
+    if (!location.valid) {
+        *result = failure(Status::IoError, EINVAL);
+        return -1;
+    }
+    if (location.name.isEmpty()) {
+        // "" names nothing; "folder/" names a folder, not a file.
+        *result = location.folder == QLatin1String(".") ? failure(Status::NotFound, ENOENT)
+                                                        : failure(Status::NotRegular, EISDIR);
+        return -1;
+    }
+    const int fd = openFolder(location.folder, folderLinks);
+    if (fd < 0)
+        *result = fromErrno(errno);
+    return fd;
+}
+
+QByteArray randomName(const char *prefix)
+{
+    return QByteArray(prefix) + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+}
+
+LockProbe probeLock(int fd)
+{
+    // A shared lock: over NFS a lock is a byte-range lock, and a read-only descriptor may
+    // only take a shared one. The writer's exclusive lock still blocks it.
+    if (::flock(fd, LOCK_SH | LOCK_NB) == 0) {
+        ::flock(fd, LOCK_UN);
+        return LockProbe::Free;
+    }
+    return errno == EWOULDBLOCK ? LockProbe::Held : LockProbe::Unsupported;
+}
+
+bool lockExclusive(int fd)
+{
+    int result;
+    do
+        result = ::flock(fd, LOCK_EX | LOCK_NB);
+    while (result != 0 && errno == EINTR);
+    return result == 0;
+}
+
+bool serverNow(int folderFd, std::time_t *now)
+{
+    const QByteArray name = randomName(TemporaryPrefix);
+    const Descriptor probe(::openat(folderFd, name.constData(),
+                                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!probe.valid())
+        return false;
+    struct stat info;
+    const bool stamped = ::fstat(probe.get(), &info) == 0;
+    ::unlinkat(folderFd, name.constData(), 0);
+    *now = info.st_mtime;
+    return stamped;
+}
+
+bool hasOneName(int folderFd, const char *name, const struct stat &info)
+{
+    if (info.st_nlink <= 1)
+        return true;
+    struct statx fresh;
+    const int flags = AT_SYMLINK_NOFOLLOW | AT_STATX_FORCE_SYNC | (*name ? 0 : AT_EMPTY_PATH);
+    return ::statx(folderFd, name, flags, STATX_NLINK, &fresh) == 0 && fresh.stx_nlink <= 1;
+}
+
+Result statRegular(int fd, struct stat *info)
+{
+    if (::fstat(fd, info) != 0)
+        return fromErrno(errno);
+    if (!S_ISREG(info->st_mode) || !hasOneName(fd, "", *info))
+        return failure(Status::NotRegular, 0);
+    return {};
+}
+
+int syncFolder(int folderFd)
+{
+    int error = injectedFolderSyncFailure.load();
+    if (!error && ::fsync(folderFd) != 0)
+        error = errno;
+    return error == EINVAL || error == EOPNOTSUPP || error == ENOTSUP ? 0 : error;
+}
+
+} // namespace Internal
+
+void setInjectedFolderSyncFailure(int systemError)
+{
+    injectedFolderSyncFailure.store(systemError);
+}
+
+} // namespace SafeFile
