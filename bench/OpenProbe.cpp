@@ -11,13 +11,16 @@
 
 namespace {
 
+// One line is a single word, nowhere to wrap but anywhere: the worst a planted file can do.
 QString message(int bytes, bool oneLine)
 {
+    if (oneLine)
+        return QString(bytes, u'x') + QLatin1String("\r\n");
     QString text;
     text.reserve(bytes + 2);
     const QString word = QStringLiteral("lorem ipsum ");
     while (text.size() < bytes) {
-        if (!oneLine && text.size() % 72 >= 60)
+        if (text.size() % 72 >= 60)
             text += QLatin1String("\r\n");
         else
             text += word.at(text.size() % word.size());

@@ -30,11 +30,34 @@ QString MessageTextEdit::messageText() const
     return text;
 }
 
+namespace {
+
+// Longer runs without a space make wrapping at word boundaries take time that grows with the
+// square of the run (over two minutes for a 1 MB word): anyone who can write the folder can
+// plant one.
+constexpr qsizetype LongestWrappedWord = 4096;
+
+bool hasOverlongWord(const QString &text)
+{
+    qsizetype run = 0;
+    for (const QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > LongestWrappedWord)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 void MessageTextEdit::setMessageText(const QString &text)
 {
     QString shown = text;
     shown.replace(QLatin1String("\r\n"), QString(QChar::ParagraphSeparator));
     shown.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    // Such a text wraps anywhere, which takes time in proportion to its length.
+    setWordWrapMode(hasOverlongWord(shown) ? QTextOption::WrapAnywhere
+                                           : QTextOption::WrapAtWordBoundaryOrAnywhere);
     setPlainText(shown);
 }
 
