@@ -17,7 +17,7 @@ open_folder() {
 
 fs=$(stat -f -c %T "$office")
 case $fs in
-    nfs* | cifs | smb* | smb2 | fuse* | 9p | ceph | afs | lustre | gfs* | ocfs2)
+    nfs* | cifs | smb* | fuse* | 9p | ceph | afs | lustre | gfs* | ocfs2)
         echo "$office is on a network share ($fs): the server decides who can change it, and"
         echo "the immutable attribute cannot be set or seen from here. On the server, make"
         echo "Notavo and lib/ unchangeable for the office group: on a Linux server run"

@@ -11,7 +11,7 @@ mkdir -p "$office"
 # than written over, so a copy still running keeps the files it has loaded.
 if [ -e "$office/lib/libQt6Core.so.6" ] || [ -e "$office/Notavo" ]; then
     chattr -R -i "$office/lib" "$office/Notavo" 2>/dev/null || true
-    rm -rf "$office/lib" "$office/Notavo"
+    rm -rf "${office:?}/lib" "${office:?}/Notavo"
 fi
 # An earlier Notavo kept its qt.conf in the shared folder itself.
 if [ -f "$office/qt.conf" ] && head -n 1 "$office/qt.conf" | grep -qx '\[Paths\]'; then
@@ -26,10 +26,15 @@ if [ "$(id -u)" -eq 0 ]; then
     if chattr +i "$office/Notavo" 2>/dev/null && chattr -R +i "$office/lib" 2>/dev/null; then
         echo "Notavo and lib/ are immutable: only root can change them (make office lifts this)."
     else
-        echo "The file system of $office does not take the immutable attribute."
+        unprotected="The file system of $office does not take the immutable attribute (a network share: see the server-side steps in the README)."
     fi
 else
-    echo "Not run as root: Notavo and lib/ could not be made immutable."
+    unprotected="Not run as root: Notavo and lib/ could not be made immutable."
+fi
+if [ -n "${unprotected:-}" ]; then
+    echo "$unprotected"
+    echo "NOT PROTECTED: whoever can write to $office (the office group, once it is shared) can"
+    echo "rename Notavo and lib/ and put a program of their own in their place."
 fi
 echo "Notavo is in $office; that folder is its data folder."
 echo
