@@ -220,10 +220,12 @@ void Form5::log_Click()
     // Only a record of the last login; nothing reads it back, so a failure is not worth a box.
     Store::writeSingleValue(m_state.dataFile(QLatin1String(LastLoginFile)), slot->slotCode);
 
-    // Empty counts make the polling timers report the new slot's counts on their next ticks.
+    // Empty counts make the polling timers report the new slot's counts; the running ones do
+    // so now rather than at their next safety tick.
     if (main) {
         main->inb->setText(QString());
         main->his->setText(QString());
+        main->pollNow();
     }
     unloadWindow();
 }

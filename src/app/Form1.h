@@ -5,7 +5,6 @@
 #include <QWidget>
 
 class AppState;
-class FileList;
 class Glint;
 class Picture;
 class PictureButton;
@@ -70,6 +69,10 @@ public:
     void Form_MouseDown(Qt::MouseButton button, const QPoint &pos);
     void Image2_MouseUp(Qt::MouseButton button);
 
+    // Runs at once what the next ticks of the running timers would do (the counts after a login
+    // or with Auto Retrieve switched on).
+    void pollNow();
+
     // Opens the popup menu at a screen position.
     void PopUpTrayMenu(const QPoint &globalPos);
     // The screen point for the menu of a mouse event at pos: the client area's origin plus
@@ -123,8 +126,7 @@ private:
     void followListings();
     void inboxChanged();
     void historyChanged();
-    static int pollingInterval(const FileList &list);
-    void matchPollingIntervals();
+    static int safetyInterval();
 
     AppState &m_state;
     Background m_background = Background::No;

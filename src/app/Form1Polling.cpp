@@ -25,10 +25,9 @@ namespace {
 const QLatin1String On("X");
 
 // The timers' design interval. Re-listing a folder this often is what the literal design
-// does; a listing the system reports changes for needs only an occasional safety tick, and
-// one on a network share a stat of its folder every few milliseconds.
+// does; the listings report changes themselves (the kernel names them on local folders, the
+// poller's thread finds them on shares), so the timers need only an occasional safety tick.
 constexpr int DesignIntervalMs = 5;
-constexpr int SharePollIntervalMs = 12;
 constexpr int SafetyIntervalMs = 1000;
 
 // Labels are written only when their text changes, so a steady count causes no redrawing;
@@ -63,15 +62,22 @@ QString Form1::historyCountText(int count)
 
 void Form1::startTimers()
 {
-    // The design state: all four timers run from the start. Timer2 and Timer4 follow events
-    // (a re-read inbox, a switched option), so their own ticks only catch up on the rest.
-    const bool literal = FolderWatch::defaultMode() == FolderWatch::Mode::Literal;
-    Timer2->setInterval(literal ? DesignIntervalMs : SafetyIntervalMs);
-    Timer4->setInterval(literal ? DesignIntervalMs : SafetyIntervalMs);
+    // The design state: all four timers run from the start, and the first ticks fill the
+    // counts within milliseconds. After that the listings report their changes themselves, and
+    // Timer2 and Timer4 follow events (a re-read inbox, a switched option), so the ticks only
+    // catch up on the rest.
+    Timer2->setInterval(safetyInterval());
+    Timer4->setInterval(safetyInterval());
     Timer1->start();
     Timer2->start();
     Timer3->start();
     Timer4->start();
+}
+
+int Form1::safetyInterval()
+{
+    return FolderWatch::defaultMode() == FolderWatch::Mode::Literal ? DesignIntervalMs
+                                                                    : SafetyIntervalMs;
 }
 
 void Form1::followListings()
@@ -98,43 +104,16 @@ void Form1::historyChanged()
         Timer3_Timer();
 }
 
-int Form1::pollingInterval(const FileList &list)
+void Form1::pollNow()
 {
-    switch (list.watchMode()) {
-    case FolderWatch::Mode::Notify:
-        return SafetyIntervalMs;
-    case FolderWatch::Mode::Literal:
-        return DesignIntervalMs;
-    case FolderWatch::Mode::Automatic:
-    case FolderWatch::Mode::Poll:
-        break;
-    }
-    return SharePollIntervalMs;
-}
-
-void Form1::matchPollingIntervals()
-{
-    const Form3 &lists = m_state.form3();
-    const int inbox = pollingInterval(*lists.File1);
-    const int history = pollingInterval(*lists.File2);
-    if (Timer1->interval() == inbox && Timer3->interval() == history)
-        return;
-    // Set together (and the followers restarted with them), so that equal intervals tick in
-    // one wake-up of the program, not several: on an idle machine the wake-ups are the cost.
-    Timer1->setInterval(inbox);
-    Timer3->setInterval(history);
-    for (QTimer *follower : { Timer2, Timer4 }) {
-        if (follower->isActive())
-            follower->start();
-    }
-    // A restart drops the tick that was due: do its work now (the intervals match by now,
-    // so this does not come back here).
-    if (Timer1->isActive())
+    // What the next ticks would do, done now: a login or Auto Retrieve switched on shows the
+    // counts at once, not at the next safety tick.
+    if (Timer1->isActive()) {
         Timer1_Timer();
+        Timer2_Timer();
+    }
     if (Timer3->isActive())
         Timer3_Timer();
-    Timer2_Timer();
-    Timer4_Timer();
 }
 
 void Form1::Timer1_Timer()
@@ -142,13 +121,15 @@ void Form1::Timer1_Timer()
     FileList *inbox = m_state.form3().File1;
     inbox->refresh();
     setText(inb, inboxCountText(inbox->count()));
-    matchPollingIntervals();
+    if (Timer1->interval() != safetyInterval())
+        Timer1->setInterval(safetyInterval());
 }
 
 void Form1::Timer2_Timer()
 {
     // The count as last refreshed: with Auto Retrieve off the icon follows the manual
-    // retrieval, the login and the browser.
+    // retrieval, the login and the browser. This is the one place the waiting-message count
+    // is taken up.
     const int count = m_state.form3().File1->count();
     Glint1->setInTray(count >= 1);
     if (count != m_announcedCount)
@@ -160,7 +141,8 @@ void Form1::Timer3_Timer()
     FileList *history = m_state.form3().File2;
     history->refresh();
     setText(his, historyCountText(history->count()));
-    matchPollingIntervals();
+    if (Timer3->interval() != safetyInterval())
+        Timer3->setInterval(safetyInterval());
 }
 
 void Form1::Timer4_Timer()
@@ -230,6 +212,7 @@ void Form1::autret_Click()
         autret->setText(On);
         announceTextChange(autret);
         menuMark->setChecked(true);
+        pollNow();
     }
 }
 
@@ -312,4 +295,6 @@ void Form1::ret_MouseUp()
     FileList *history = m_state.form3().File2;
     history->refresh();
     setText(his, historyCountText(history->count()));
+    if (Timer3->interval() != safetyInterval())
+        Timer3->setInterval(safetyInterval());
 }

@@ -4,6 +4,7 @@
 
 class AppState;
 class FileList;
+class FolderPoller;
 
 // The hidden window holding the two counting lists the main window counts: File1 lists the
 // logged-in slot's messages in the data folder, File2 those in the History folder.
@@ -15,4 +16,7 @@ public:
 
     FileList *File1;
     FileList *File2;
+
+private:
+    FolderPoller *m_poller;
 };

@@ -183,6 +183,8 @@ void Form8::mnuAutoRet_Click()
             announceTextChange(main->autret);
         }
         mnuAutoRet->setChecked(true);
+        if (main)
+            main->pollNow();
     } else {
         if (main) {
             main->Timer1->stop();

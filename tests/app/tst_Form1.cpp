@@ -25,7 +25,9 @@ private slots:
     void counts_data();
     void counts();
     void messageDroppedInAndRemoved();
+    void autoRetrieveOffStopsPolling_data();
     void autoRetrieveOffStopsPolling();
+    void historyAppearingLaterIsCounted();
     void manualRetrieval();
     void retrieveRefusedWhileAutoRetrieveOn();
     void autoTimeFollowsMark();
@@ -171,13 +173,27 @@ void tst_Form1::messageDroppedInAndRemoved()
     QTRY_VERIFY(!rig.glint1()->InTray());
 }
 
+void tst_Form1::autoRetrieveOffStopsPolling_data()
+{
+    QTest::addColumn<bool>("byMenu");
+    QTest::newRow("mark") << false;
+    QTest::newRow("menu") << true;
+}
+
 void tst_Form1::autoRetrieveOffStopsPolling()
 {
+    QFETCH(bool, byMenu);
     AppRig rig;
     rig.main.Form_Load();
     QTRY_COMPARE(rig.main.inb->text(), QStringLiteral("No New Messages."));
+    const auto toggle = [&] {
+        if (byMenu)
+            rig.state.form8().mnuAutoRet->trigger();
+        else
+            rig.main.autret_Click();
+    };
 
-    rig.main.autret_Click();
+    toggle();
     QCOMPARE(rig.main.autret->text(), QString());
     QVERIFY(!rig.main.Timer1->isActive() && !rig.main.Timer3->isActive());
     QVERIFY(rig.main.Timer2->isActive() && rig.main.Timer4->isActive());
@@ -190,10 +206,26 @@ void tst_Form1::autoRetrieveOffStopsPolling()
     QCOMPARE(rig.main.his->text(), QStringLiteral("No Messages in History."));
     QVERIFY(!rig.glint1()->InTray());
 
-    rig.main.autret_Click();
+    // Switched back on, the counts are rewritten at once, not at the next safety tick.
+    toggle();
     QCOMPARE(rig.main.autret->text(), QStringLiteral("X"));
     QVERIFY(rig.state.form8().mnuAutoRet->isChecked());
-    QTRY_COMPARE(rig.main.inb->text(), QStringLiteral("1 New Message."));
+    QCOMPARE(rig.main.inb->text(), QStringLiteral("1 New Message."));
+    QCOMPARE(rig.main.his->text(), QStringLiteral("1 Message in History."));
+    QVERIFY(rig.glint1()->InTray());
+}
+
+void tst_Form1::historyAppearingLaterIsCounted()
+{
+    // The History folder cannot be made at start (a file holds its name); made later by hand,
+    // it is counted as soon as it appears.
+    AppRig rig;
+    rig.dir.write("History", "not a folder");
+    rig.main.Form_Load();
+    QTRY_COMPARE(rig.main.his->text(), QStringLiteral("No Messages in History."));
+    QVERIFY(QFile::remove(rig.dir.file("History")));
+    rig.dir.makeFolder("History");
+    rig.dir.write("History/old.msg", "x");
     QTRY_COMPARE(rig.main.his->text(), QStringLiteral("1 Message in History."));
 }
 

@@ -1,11 +1,15 @@
 // How listings find changes without re-reading their folder: named changes from the system,
 // one stat per question on shares, and the full reads that catch what either missed.
 #include "platform/fs/FileList.h"
+#include "platform/fs/FileSystemType.h"
+#include "platform/fs/FolderPoller.h"
 #include "platform/fs/FolderWatch.h"
 #include "support/TempFolder.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
@@ -19,12 +23,19 @@ class tst_FolderWatch : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup() { FolderWatch::setDefaultMode(FolderWatch::Mode::Automatic); }
+    void cleanup()
+    {
+        FolderWatch::setDefaultMode(FolderWatch::Mode::Automatic);
+        FileSystemType::setProbe({});
+    }
 
     void localFolderIsWatchedByNotification();
+    void fileSystemTypeDecidesMode_data();
+    void fileSystemTypeDecidesMode();
     void namedChangesKeepTheListExact();
     void namesChangeOnlyWhenRefreshed();
     void manyChangesFallBackToAFullRead();
+    void folderReplacedWhileWatched_data();
     void folderReplacedWhileWatched();
     void shareChangeMissedByStatIsFoundWithinASecond();
     void shareUnchangedFolderIsNotReadAgain();
@@ -63,6 +74,44 @@ void tst_FolderWatch::localFolderIsWatchedByNotification()
     QCOMPARE(list.count(), 0); // told, but not yet re-read
     QVERIFY(list.refresh());
     QCOMPARE(list.names(), QStringList { "a.msg" });
+}
+
+void tst_FolderWatch::fileSystemTypeDecidesMode_data()
+{
+    QTest::addColumn<qint64>("type"); // -1: the system cannot tell
+    QTest::addColumn<bool>("notify");
+    QTest::newRow("ext4") << qint64(FileSystemType::Ext) << true;
+    QTest::newRow("xfs") << qint64(FileSystemType::Xfs) << true;
+    QTest::newRow("tmpfs") << qint64(FileSystemType::Tmpfs) << true;
+    QTest::newRow("9p (WSL2, virtual machines)") << qint64(FileSystemType::NineP) << false;
+    QTest::newRow("FUSE") << qint64(FileSystemType::Fuse) << false;
+    QTest::newRow("NFS") << qint64(FileSystemType::Nfs) << false;
+    QTest::newRow("CephFS") << qint64(0x00C36400) << false;
+    QTest::newRow("VirtualBox") << qint64(0x786F4256) << false;
+    QTest::newRow("unknown") << qint64(0x1BADFACE) << false;
+    QTest::newRow("cannot tell") << qint64(-1) << false;
+}
+
+void tst_FolderWatch::fileSystemTypeDecidesMode()
+{
+    // Change notification never sees another computer's write: only a file system known to
+    // be local may use it; everything else is polled, and the poll finds the message.
+    QFETCH(qint64, type);
+    QFETCH(bool, notify);
+    FileSystemType::setProbe([type](const QString &) -> std::optional<quint32> {
+        if (type < 0)
+            return std::nullopt;
+        return quint32(type);
+    });
+    TempFolder dir;
+    FolderPoller poller;
+    FileList list;
+    list.setPoller(&poller);
+    QVERIFY(list.setPath(dir.path()));
+    QCOMPARE(list.watchMode(), notify ? FolderWatch::Mode::Notify : FolderWatch::Mode::Poll);
+
+    dir.write("from-elsewhere.msg", "x");
+    QTRY_COMPARE((list.refresh(), list.count()), 1);
 }
 
 void tst_FolderWatch::namedChangesKeepTheListExact()
@@ -123,22 +172,54 @@ void tst_FolderWatch::manyChangesFallBackToAFullRead()
     QCOMPARE(list.count(), files);
 }
 
+void tst_FolderWatch::folderReplacedWhileWatched_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("removed and made again") << "remove";
+    // A clean-up script: mv History History-2023 && mkdir History.
+    QTest::newRow("moved away and made again") << "move";
+    // No event at all reaches the old watch: only the check of the folder's identity sees it.
+    QTest::newRow("mounted over") << "mount";
+}
+
 void tst_FolderWatch::folderReplacedWhileWatched()
 {
+    QFETCH(QString, how);
     TempFolder parent;
     parent.makeFolder("data");
+    parent.makeFolder("other");
     const QString folder = parent.file("data");
     FileList list;
     QVERIFY(list.setPath(folder));
-    QVERIFY(QDir(folder).removeRecursively());
-    QVERIFY(!list.refresh());
-    QCOMPARE(list.count(), 0);
-
-    // The folder comes back with a message in it: the next refresh sees it.
-    parent.makeFolder("data");
-    parent.write("data/back.msg", "x");
     QVERIFY(list.refresh());
-    QCOMPARE(list.names(), QStringList { "back.msg" });
+
+    if (how == "remove") {
+        QVERIFY(QDir(folder).removeRecursively());
+        QVERIFY(!list.refresh());
+        QCOMPARE(list.count(), 0);
+        parent.makeFolder("data");
+    } else if (how == "move") {
+        QVERIFY(QDir().rename(folder, parent.file("data-2023")));
+        parent.makeFolder("data");
+        parent.write("data-2023/filed-late.msg", "x");
+    } else {
+        if (QProcess::execute("mount", { "--bind", parent.file("other"), folder }) != 0)
+            QSKIP("needs root to bind-mount a folder");
+    }
+    const auto unmount = qScopeGuard([&] {
+        if (how == "mount")
+            QProcess::execute("umount", { folder });
+    });
+
+    // Messages filed in the folder now at that path are found within 2 s.
+    parent.write("data/one.msg", "x");
+    parent.write("data/two.msg", "x");
+    QTRY_COMPARE_WITH_TIMEOUT((list.refresh(), list.names()),
+                              (QStringList { "one.msg", "two.msg" }), 2500);
+    // And the healed watch reports the next change itself.
+    QSignalSpy pending(&list, &FileList::changePending);
+    parent.write("data/three.msg", "x");
+    QVERIFY(pending.wait(2000));
 }
 
 void tst_FolderWatch::shareChangeMissedByStatIsFoundWithinASecond()

@@ -25,6 +25,43 @@ FileList::FileList(QObject *parent)
     : QObject(parent)
 {
     connect(&m_watch, &FolderWatch::changed, this, &FileList::changePending);
+    m_watch.setNameFilter([this](const QString &name) { return matches(name); });
+}
+
+FileList::~FileList()
+{
+    if (m_poller)
+        m_poller->forget(this);
+}
+
+void FileList::setPoller(FolderPoller *poller)
+{
+    if (m_poller && m_poller != poller)
+        m_poller->forget(this);
+    m_poller = poller;
+    m_following = false;
+    followInBackground();
+}
+
+bool FileList::polledInBackground() const
+{
+    return m_poller && !m_path.isEmpty() && m_watch.mode() == FolderWatch::Mode::Poll;
+}
+
+void FileList::followInBackground()
+{
+    if (!m_poller)
+        return;
+    // Answers about an earlier folder or pattern are dropped.
+    ++m_generation;
+    m_havePolled = false;
+    m_adoptRequested = false;
+    m_polledOk = !m_readFailed;
+    m_following = polledInBackground();
+    if (m_following)
+        m_poller->follow(this, m_path, m_pattern, m_generation);
+    else
+        m_poller->forget(this);
 }
 
 bool FileList::setPath(const QString &folder)
@@ -33,16 +70,22 @@ bool FileList::setPath(const QString &folder)
     m_watch.watch(folder);
     m_watch.markFullRead();
     QStringList names;
-    if (!readFolder(folder, &names)) {
+    if (!readFolder(folder, m_pattern, &names)) {
         setNames({});
         m_readFailed = true;
-        if (!m_path.isEmpty())
+        // With no folder to keep, this one is listed as soon as it can be (a History folder
+        // that appears later).
+        if (m_path.isEmpty())
+            m_path = folder;
+        else
             m_watch.watch(m_path);
+        followInBackground();
         return false;
     }
     m_path = folder;
     m_readFailed = false;
     setNames(std::move(names));
+    followInBackground();
     return true;
 }
 
@@ -50,7 +93,13 @@ void FileList::setPattern(const QString &pattern)
 {
     m_pattern = pattern;
     m_readFailed = true; // the names held were chosen by the old pattern
-    refresh();
+    if (m_path.isEmpty()) {
+        setNames({});
+        return;
+    }
+    // Read here, so the new pattern's count is there at once; the poller then lists anew.
+    readWholeFolder();
+    followInBackground();
 }
 
 bool FileList::refresh()
@@ -58,6 +107,12 @@ bool FileList::refresh()
     if (m_path.isEmpty()) {
         setNames({});
         return false;
+    }
+    if (polledInBackground()) {
+        const bool ok = adoptPolledAnswer();
+        m_adoptRequested = true;
+        m_poller->request(this);
+        return ok;
     }
     if (m_readFailed)
         return readWholeFolder();
@@ -69,6 +124,32 @@ bool FileList::refresh()
     return true;
 }
 
+bool FileList::adoptPolledAnswer()
+{
+    if (m_havePolled) {
+        m_havePolled = false;
+        m_polledOk = m_polled.ok;
+        setNames(std::move(m_polled.names));
+        m_polled.names.clear();
+    }
+    return m_polledOk;
+}
+
+void FileList::takePolledAnswer(const FolderPoller::Answer &answer)
+{
+    if (answer.generation != m_generation)
+        return;
+    m_polled = answer;
+    m_havePolled = true;
+    if (answer.requested && m_adoptRequested) {
+        m_adoptRequested = false;
+        adoptPolledAnswer();
+        return;
+    }
+    if (answer.ok != m_polledOk || answer.names != m_names)
+        emit changePending();
+}
+
 bool FileList::readWholeFolder()
 {
     // After a failure the folder may have come back (or been replaced): watch it afresh.
@@ -76,9 +157,12 @@ bool FileList::readWholeFolder()
         m_watch.watch(m_path);
     m_watch.markFullRead();
     QStringList names;
-    const bool ok = readFolder(m_path, &names);
+    const bool ok = readFolder(m_path, m_pattern, &names);
     m_readFailed = !ok;
     setNames(ok ? std::move(names) : QStringList());
+    // Watched anew, the folder may have turned out to be on a share (or no longer).
+    if (polledInBackground() != m_following)
+        followInBackground();
     return ok;
 }
 
@@ -107,18 +191,23 @@ void FileList::applyChangedNames(const QSet<QString> &changed)
 
 bool FileList::matches(const QString &name) const
 {
+    return matches(m_pattern, name);
+}
+
+bool FileList::matches(const QString &pattern, const QString &name)
+{
     // Patterns are "*.ext" in practice; anything else goes through the general wildcard rule.
-    if (m_pattern.startsWith(QLatin1String("*.")) && m_pattern.indexOf(QLatin1Char('*'), 1) < 0
-        && m_pattern.indexOf(QLatin1Char('?')) < 0) {
-        const QStringView extension = QStringView(m_pattern).mid(1);
+    if (pattern.startsWith(QLatin1String("*.")) && pattern.indexOf(QLatin1Char('*'), 1) < 0
+        && pattern.indexOf(QLatin1Char('?')) < 0) {
+        const QStringView extension = QStringView(pattern).mid(1);
         return name.size() > extension.size() && name.endsWith(extension, Qt::CaseInsensitive);
     }
-    const QRegularExpression wildcard(QRegularExpression::wildcardToRegularExpression(m_pattern),
+    const QRegularExpression wildcard(QRegularExpression::wildcardToRegularExpression(pattern),
                                       QRegularExpression::CaseInsensitiveOption);
     return wildcard.match(name).hasMatch();
 }
 
-bool FileList::readFolder(const QString &folder, QStringList *names) const
+bool FileList::readFolder(const QString &folder, const QString &pattern, QStringList *names)
 {
     // List through one handle, so the type checks below ask the folder that was listed. A
     // folder that is itself a link is refused: it could point out of the data folder.
@@ -135,7 +224,7 @@ bool FileList::readFolder(const QString &folder, QStringList *names) const
             continue;
         const QString name = QFile::decodeName(entry->d_name);
         // A name that is not valid in the system's encoding could be listed but never opened.
-        if (!matches(name) || QFile::encodeName(name) != entry->d_name)
+        if (!matches(pattern, name) || QFile::encodeName(name) != entry->d_name)
             continue;
         // The type alone cannot tell a second hard link to a private file.
         if ((entry->d_type == DT_REG || entry->d_type == DT_UNKNOWN)

@@ -1,12 +1,14 @@
 #include "FolderWatch.h"
 
+#include "FileSystemType.h"
+
 #include <QFile>
+#include <QFileInfo>
 #include <QSocketNotifier>
 
 #include <cerrno>
 #include <sys/inotify.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace {
@@ -15,21 +17,24 @@ FolderWatch::Mode g_defaultMode = FolderWatch::Mode::Automatic;
 
 constexpr uint32_t WatchedEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_ATTRIB
     | IN_CLOSE_WRITE | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+// While the folder does not exist (or something else holds its name): its name appearing in
+// the parent.
+constexpr uint32_t AwaitedEvents
+    = IN_CREATE | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+// The watched folder itself went away or its watch ended: whatever is watched now is wrong.
+constexpr uint32_t SelfEvents = IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT;
 
-// File systems whose changes made by other computers never reach inotify.
-constexpr long NetworkMagics[] = {
-    0x6969, // NFS
-    0x517B, // SMB
-    long(0xFF534D42), // CIFS
-    long(0xFE534D42), // SMB2
-    0x65735546, // FUSE (sshfs and friends)
-    0x564c, // NCP
-    0x73757245, // Coda
-    0x6B414653, // AFS
-    0x47504653, // GPFS
-    0x0BD00BD0, // Lustre
-    0x19830326, // FhGFS / BeeGFS
-};
+QString withoutTrailingSeparators(QString path)
+{
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+
+qint64 nanoseconds(const timespec &time)
+{
+    return qint64(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
 
 } // namespace
 
@@ -45,23 +50,43 @@ FolderWatch::Mode FolderWatch::defaultMode()
 
 FolderWatch::FolderWatch(QObject *parent)
     : QObject(parent)
-{ }
+{
+    m_eventPause.setSingleShot(true);
+    m_eventPause.setInterval(EventPauseMs);
+    connect(&m_eventPause, &QTimer::timeout, this, [this] {
+        if (m_notifier)
+            m_notifier->setEnabled(true);
+    });
+}
 
 FolderWatch::~FolderWatch()
 {
     stop();
 }
 
+void FolderWatch::setNameFilter(std::function<bool(const QString &)> filter)
+{
+    m_filter = std::move(filter);
+}
+
 void FolderWatch::stop()
 {
-    delete m_notifier;
-    m_notifier = nullptr;
+    // stop() may run inside the notifier's own signal (a refresh that watches anew).
+    if (m_notifier) {
+        m_notifier->setEnabled(false);
+        m_notifier->deleteLater();
+        m_notifier = nullptr;
+    }
+    m_eventPause.stop();
     if (m_inotify >= 0)
         ::close(m_inotify);
     m_inotify = -1;
     m_watchDescriptor = -1;
+    m_awaitedName.clear();
     m_pending.clear();
     m_overflow = true;
+    m_rearm = false;
+    m_settle = false;
 }
 
 void FolderWatch::watch(const QString &folder)
@@ -71,20 +96,18 @@ void FolderWatch::watch(const QString &folder)
     m_stamp = Stamp();
     Mode mode = g_defaultMode;
     if (mode == Mode::Automatic)
-        mode = isNetworkFolder(folder) ? Mode::Poll : Mode::Notify;
-    if (mode == Mode::Notify && !startNotify(folder))
+        mode = FileSystemType::seesEveryWriter(folder) ? Mode::Notify : Mode::Poll;
+    if (mode == Mode::Notify && !startNotify())
         mode = Mode::Poll;
     m_mode = mode;
 }
 
-bool FolderWatch::startNotify(const QString &folder)
+bool FolderWatch::startNotify()
 {
     m_inotify = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (m_inotify < 0)
         return false;
-    m_watchDescriptor
-        = ::inotify_add_watch(m_inotify, QFile::encodeName(folder).constData(), WatchedEvents);
-    if (m_watchDescriptor < 0) {
+    if (!arm()) {
         ::close(m_inotify);
         m_inotify = -1;
         return false;
@@ -94,20 +117,37 @@ bool FolderWatch::startNotify(const QString &folder)
     return true;
 }
 
-bool FolderWatch::isNetworkFolder(const QString &folder)
+bool FolderWatch::arm()
 {
-    struct statfs info;
-    if (::statfs(QFile::encodeName(folder).constData(), &info) != 0)
-        return false;
-    for (const long magic : NetworkMagics)
-        if (long(info.f_type) == magic)
-            return true;
-    return false;
+    // The old watch (if its folder still exists) reports IN_IGNORED when removed; events are
+    // taken only from the current descriptor, so that one is dropped.
+    if (m_watchDescriptor >= 0)
+        ::inotify_rm_watch(m_inotify, m_watchDescriptor);
+    m_awaitedName.clear();
+    const QByteArray path = QFile::encodeName(m_folder);
+    m_watchDescriptor = ::inotify_add_watch(m_inotify, path.constData(), WatchedEvents);
+    if (m_watchDescriptor < 0 && (errno == ENOENT || errno == ENOTDIR)) {
+        const QFileInfo where(withoutTrailingSeparators(m_folder));
+        m_watchDescriptor = ::inotify_add_watch(
+            m_inotify, QFile::encodeName(where.path()).constData(), AwaitedEvents);
+        if (m_watchDescriptor >= 0)
+            m_awaitedName = QFile::encodeName(where.fileName());
+    }
+    statFolder(&m_identity, &m_stamp);
+    m_sinceVerify.start();
+    m_settle = false;
+    return m_watchDescriptor >= 0;
 }
 
 void FolderWatch::readEvents()
 {
-    if (drainEvents())
+    const bool relevant = drainEvents();
+    // A flood of events (someone renaming a file in a loop) is read in batches.
+    if (m_notifier) {
+        m_notifier->setEnabled(false);
+        m_eventPause.start();
+    }
+    if (relevant)
         emit changed();
 }
 
@@ -116,7 +156,7 @@ bool FolderWatch::drainEvents()
     if (m_inotify < 0)
         return false;
     alignas(inotify_event) char buffer[16384];
-    bool any = false;
+    bool relevant = false;
     for (;;) {
         const ssize_t got = ::read(m_inotify, buffer, sizeof buffer);
         if (got <= 0) {
@@ -124,20 +164,39 @@ bool FolderWatch::drainEvents()
                 continue;
             break;
         }
-        any = true;
         for (ssize_t offset = 0; offset < got;) {
             const auto *event = reinterpret_cast<const inotify_event *>(buffer + offset);
             offset += ssize_t(sizeof(inotify_event) + event->len);
-            if (event->mask & (IN_Q_OVERFLOW | IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF)) {
+            if (event->mask & IN_Q_OVERFLOW) {
                 m_overflow = true;
+                relevant = true;
                 continue;
             }
-            if (event->len > 0 && !m_overflow) {
-                // Names that do not survive decoding are never listed: no need to look.
-                const QByteArray raw(event->name);
-                const QString name = QFile::decodeName(raw);
-                if (QFile::encodeName(name) != raw)
-                    continue;
+            if (event->wd != m_watchDescriptor)
+                continue;
+            if (event->mask & SelfEvents) {
+                m_rearm = true;
+                m_overflow = true;
+                relevant = true;
+                continue;
+            }
+            if (event->len == 0 || event->name[0] == '.')
+                continue;
+            const QByteArray raw(event->name);
+            if (!m_awaitedName.isEmpty()) {
+                if (raw == m_awaitedName) {
+                    m_rearm = true;
+                    m_overflow = true;
+                    relevant = true;
+                }
+                continue;
+            }
+            // Names that do not survive decoding are never listed: no need to look.
+            const QString name = QFile::decodeName(raw);
+            if (QFile::encodeName(name) != raw || (m_filter && !m_filter(name)))
+                continue;
+            relevant = true;
+            if (!m_overflow) {
                 m_pending.insert(name);
                 if (m_pending.size() > MaxPendingNames)
                     m_overflow = true;
@@ -146,18 +205,47 @@ bool FolderWatch::drainEvents()
     }
     if (m_overflow)
         m_pending.clear();
-    return any;
+    return relevant;
+}
+
+bool FolderWatch::statFolder(Identity *identity, Stamp *stamp) const
+{
+    struct stat info;
+    if (::stat(QFile::encodeName(m_folder).constData(), &info) != 0) {
+        *identity = Identity();
+        *stamp = Stamp();
+        return false;
+    }
+    *identity = { qint64(info.st_dev), qint64(info.st_ino) };
+    *stamp = { nanoseconds(info.st_mtim), qint64(info.st_size), qint64(info.st_ino) };
+    return true;
+}
+
+void FolderWatch::verify()
+{
+    m_sinceVerify.start();
+    Identity identity;
+    Stamp stamp;
+    statFolder(&identity, &stamp);
+    if (!(identity == m_identity)) {
+        // Replaced, mounted over, or it appeared: the watch looks at the wrong folder.
+        m_rearm = true;
+        m_overflow = true;
+    } else if (!(stamp == m_stamp)) {
+        m_overflow = true;
+        m_settle = true;
+    } else if (m_settle) {
+        m_overflow = true;
+        m_settle = false;
+    }
+    m_stamp = stamp;
 }
 
 bool FolderWatch::folderStatChanged()
 {
-    struct stat info;
+    Identity identity;
     Stamp now;
-    if (::stat(QFile::encodeName(m_folder).constData(), &info) == 0) {
-        now.mtimeNs = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-        now.size = qint64(info.st_size);
-        now.inode = qint64(info.st_ino);
-    }
+    statFolder(&identity, &now);
     const bool changed = !(now == m_stamp);
     m_stamp = now;
     return changed;
@@ -179,6 +267,15 @@ FolderWatch::Changes FolderWatch::takeChanges()
         // Take events the event loop has not delivered yet, so a caller that asks right
         // after a change (its own write, say) sees it.
         drainEvents();
+        if (!m_sinceVerify.isValid() || m_sinceVerify.elapsed() >= VerifyIntervalMs)
+            verify();
+        if (m_rearm) {
+            // Without a watch (folder and parent both gone) the next check finds the folder
+            // when it is back.
+            m_rearm = false;
+            arm();
+            m_overflow = true;
+        }
         changes.fullReadNeeded = m_overflow;
         changes.names.swap(m_pending);
         break;

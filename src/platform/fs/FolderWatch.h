@@ -4,16 +4,23 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QTimer>
+
+#include <functional>
 
 class QSocketNotifier;
 
 // Tells a listing, cheaply, what may have changed in its folder since it last read it, so that
 // polling an unchanged folder costs next to nothing:
 // - Notify: the kernel's change notification (inotify) names every entry that changed; only
-//   those names need a look. Used on local folders.
+//   those names need a look. Used on file systems known to be local. A watch is never trusted
+//   blindly: about once a second the folder's identity (device and inode of its path) and its
+//   time stamps are checked; a replaced folder is watched anew and read in full, and a stamp
+//   that moved is answered by a full read (and one more a second later, for changes made
+//   within the same clock tick), so a change the kernel did not name is found within 2 s.
 // - Poll: one stat of the folder per question; a full read when its time stamps or size moved,
 //   and at least once a second whatever the stat says (coarse time stamps). Used where
-//   notification cannot see other computers' changes (network shares) or is unavailable.
+//   notification cannot see other computers' changes (shares) or is unavailable.
 // - Literal: a full read every time (for comparison in the benchmark).
 class FolderWatch : public QObject
 {
@@ -21,19 +28,25 @@ class FolderWatch : public QObject
 public:
     enum class Mode { Automatic, Notify, Poll, Literal };
 
-    // The mode new watches use; Automatic picks Notify on local folders, Poll elsewhere.
+    // The mode new watches use; Automatic picks Notify on local file systems, Poll elsewhere.
     static void setDefaultMode(Mode mode);
     static Mode defaultMode();
 
     explicit FolderWatch(QObject *parent = nullptr);
     ~FolderWatch() override;
 
-    // Starts watching folder (stops watching the previous one).
+    // Starts watching folder (stops watching the previous one). A folder that does not exist
+    // yet is awaited: its appearance is reported like a change.
     void watch(const QString &folder);
     void stop();
 
     // The mode in effect for the current folder (never Automatic).
     Mode mode() const { return m_mode; }
+
+    // Only names the filter accepts are worth reporting; events for any other name (another
+    // slot's message, a temporary, a stranger's rename loop) neither wake the listing nor make
+    // it look.
+    void setNameFilter(std::function<bool(const QString &name)> filter);
 
     struct Changes
     {
@@ -47,6 +60,12 @@ public:
 
     // Poll mode re-reads at least this often.
     static constexpr int FullReadIntervalMs = 1000;
+    // Notify mode checks the folder's identity and stamps at most this often (the safety tick
+    // comes once a second).
+    static constexpr int VerifyIntervalMs = 900;
+    // After a batch of events the next one is read this much later, so a flood of events costs
+    // a bounded number of wake-ups.
+    static constexpr int EventPauseMs = 10;
     // Beyond this many pending names a full read is cheaper than looking at each.
     static constexpr int MaxPendingNames = 4096;
 
@@ -55,25 +74,42 @@ signals:
     void changed();
 
 private:
-    void readEvents();
-    bool drainEvents();
-    bool startNotify(const QString &folder);
-    bool folderStatChanged();
-    static bool isNetworkFolder(const QString &folder);
-
-    QString m_folder;
-    Mode m_mode = Mode::Poll;
-    int m_inotify = -1;
-    int m_watchDescriptor = -1;
-    QSocketNotifier *m_notifier = nullptr;
-    bool m_overflow = true;
-    QSet<QString> m_pending;
-    QElapsedTimer m_sinceFullRead;
+    struct Identity
+    {
+        qint64 device = -1;
+        qint64 inode = -1;
+        bool operator==(const Identity &) const = default;
+    };
     struct Stamp
     {
         qint64 mtimeNs = -1;
         qint64 size = -1;
         qint64 inode = -1;
         bool operator==(const Stamp &) const = default;
-    } m_stamp;
+    };
+
+    void readEvents();
+    bool drainEvents();
+    bool startNotify();
+    bool arm();
+    void verify();
+    bool folderStatChanged();
+    bool statFolder(Identity *identity, Stamp *stamp) const;
+
+    QString m_folder;
+    Mode m_mode = Mode::Poll;
+    int m_inotify = -1;
+    int m_watchDescriptor = -1;
+    QByteArray m_awaitedName; // set while the folder does not exist and its parent is watched
+    QSocketNotifier *m_notifier = nullptr;
+    QTimer m_eventPause;
+    std::function<bool(const QString &)> m_filter;
+    bool m_overflow = true;
+    bool m_rearm = false;
+    bool m_settle = false;
+    QSet<QString> m_pending;
+    QElapsedTimer m_sinceFullRead;
+    QElapsedTimer m_sinceVerify;
+    Identity m_identity;
+    Stamp m_stamp;
 };
