@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <iostream>
 #include <string>
@@ -55,7 +56,41 @@ template<typename Done> bool waitUntil(Done done, int timeoutMs)
     return done();
 }
 
+// CPU time (user + system) of another process so far, in nanoseconds; -1 when unknown.
+qint64 otherProcessCpuNs(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray line = stat.readAll();
+    // Fields after the command name (which may hold blanks): state is field 3, utime 14.
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return -1;
+    const qint64 ticks = fields.at(11).toLongLong() + fields.at(12).toLongLong();
+    return ticks * (1000000000 / sysconf(_SC_CLK_TCK));
+}
+
 } // namespace
+
+int runRenamer(const QString &folder)
+{
+    const QByteArray a = QFile::encodeName(folder + QStringLiteral("/loop-a.txt"));
+    const QByteArray b = QFile::encodeName(folder + QStringLiteral("/loop-b.txt"));
+    const int fd = ::open(a.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd >= 0)
+        ::close(fd);
+    for (qint64 renames = 1;; ++renames) {
+        if (::rename(renames % 2 ? a.constData() : b.constData(),
+                     renames % 2 ? b.constData() : a.constData())
+            != 0)
+            return 1;
+        if (renames % 10000 == 0) {
+            std::printf("%lld\n", static_cast<long long>(renames));
+            std::fflush(stdout);
+        }
+    }
+}
 
 int runWriter()
 {
@@ -76,16 +111,17 @@ int runWriter()
     return 0;
 }
 
-LatencyResult runLatencyProbe(FolderWatch::Mode mode, int otherFiles, int trials,
-                              double idleSeconds)
+LatencyResult runLatencyProbe(const LatencyOptions &options)
 {
     LatencyResult result;
     QTemporaryDir dir;
-    fillFolder(dir.path(), otherFiles);
-    FolderWatch::setDefaultMode(mode);
+    const QString dataFolder = options.dataFolder.isEmpty() ? dir.path() : options.dataFolder;
+    const QString writeFolder = options.writeFolder.isEmpty() ? dataFolder : options.writeFolder;
+    fillFolder(writeFolder, options.otherFiles);
+    FolderWatch::setDefaultMode(options.mode);
 
     BenchPlatform desktop;
-    AppState state(dir.path(), desktop.platform());
+    AppState state(dataFolder, desktop.platform());
     Form1 window(state);
     window.Form_Load();
 
@@ -107,9 +143,17 @@ LatencyResult runLatencyProbe(FolderWatch::Mode mode, int otherFiles, int trials
     // Let the first ticks settle the labels.
     waitUntil([&] { return window.inb->text() == Form1::inboxCountText(0); }, 5000);
 
+    QProcess renamer;
+    if (options.renameLoop) {
+        renamer.start(QCoreApplication::applicationFilePath(),
+                      { QStringLiteral("--renamer"), writeFolder });
+        renamer.waitForStarted();
+    }
+    const qint64 loopStartNs = monotonicNs();
+
     QList<double> latencies;
-    for (int trial = 0; trial < trials; ++trial) {
-        const QString path = QStringLiteral("%1/trial_%2.msg").arg(dir.path()).arg(trial);
+    for (int trial = 0; trial < options.trials; ++trial) {
+        const QString path = QStringLiteral("%1/trial_%2.msg").arg(writeFolder).arg(trial);
         shownAt = 0;
         writer.write(QFile::encodeName(path) + '\n');
         writer.waitForBytesWritten(1000);
@@ -133,7 +177,7 @@ LatencyResult runLatencyProbe(FolderWatch::Mode mode, int otherFiles, int trials
                 ++result.wrongLabel;
         }
         QFile::remove(path);
-        waitUntil([&] { return !inTray; }, 2000);
+        waitUntil([&] { return !inTray; }, 3000);
     }
     writer.closeWriteChannel();
     writer.waitForFinished(2000);
@@ -141,14 +185,25 @@ LatencyResult runLatencyProbe(FolderWatch::Mode mode, int otherFiles, int trials
     result.p50Ms = quantile(latencies, 0.50);
     result.p99Ms = quantile(latencies, 0.99);
 
-    if (idleSeconds > 0) {
+    if (options.idleSeconds > 0) {
         const qint64 cpuBefore = processCpuNs();
+        const qint64 serverBefore = otherProcessCpuNs(options.serverPid);
         const qint64 wallBefore = monotonicNs();
         QEventLoop idle;
-        QTimer::singleShot(int(idleSeconds * 1000), &idle, &QEventLoop::quit);
+        QTimer::singleShot(int(options.idleSeconds * 1000), &idle, &QEventLoop::quit);
         idle.exec();
-        result.idleCpuPercent
-            = 100.0 * double(processCpuNs() - cpuBefore) / double(monotonicNs() - wallBefore);
+        const double wall = double(monotonicNs() - wallBefore);
+        result.idleCpuPercent = 100.0 * double(processCpuNs() - cpuBefore) / wall;
+        if (options.serverPid > 0 && serverBefore >= 0)
+            result.serverCpuPercent
+                = 100.0 * double(otherProcessCpuNs(options.serverPid) - serverBefore) / wall;
+    }
+    if (options.renameLoop) {
+        const QList<QByteArray> counts = renamer.readAllStandardOutput().trimmed().split('\n');
+        result.renamesPerSecond
+            = counts.last().toDouble() / (double(monotonicNs() - loopStartNs) / 1e9);
+        renamer.kill();
+        renamer.waitForFinished(2000);
     }
     return result;
 }

@@ -8,7 +8,24 @@
 // files of other slots, and measures:
 // - the time from another process creating a message for the logged-in slot to the count
 //   label showing it and the new-message icon being in the tray, over `trials` messages;
-// - the CPU the idle program uses over `idleSeconds`.
+// - the CPU the program uses over `idleSeconds` afterwards (idle, or under the rename loop).
+struct LatencyOptions
+{
+    FolderWatch::Mode mode = FolderWatch::Mode::Automatic;
+    int otherFiles = 10;
+    int trials = 200;
+    double idleSeconds = 10;
+    // The data folder; empty: a fresh local folder. The other process writes into writeFolder
+    // (a share's source folder: another computer), or into the data folder when empty.
+    QString dataFolder;
+    QString writeFolder;
+    // A process renaming a file no pattern matches in a tight loop, from before the first
+    // trial to the end of the CPU measurement.
+    bool renameLoop = false;
+    // A process whose CPU is measured alongside (the share's server), or 0.
+    qint64 serverPid = 0;
+};
+
 struct LatencyResult
 {
     double p50Ms = 0;
@@ -16,11 +33,15 @@ struct LatencyResult
     int timeouts = 0;
     int wrongLabel = 0;
     double idleCpuPercent = 0;
+    double serverCpuPercent = -1;
+    double renamesPerSecond = 0;
 };
 
-LatencyResult runLatencyProbe(FolderWatch::Mode mode, int otherFiles, int trials,
-                              double idleSeconds);
+LatencyResult runLatencyProbe(const LatencyOptions &options);
 
 // The writer half: reads "<path>\n" lines on stdin, creates each file and prints the
 // monotonic time just before it did.
 int runWriter();
+// The rename loop: renames <folder>/loop-a.txt to loop-b.txt and back until killed; prints the
+// number of renames done on stdout every 10,000.
+int runRenamer(const QString &folder);

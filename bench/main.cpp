@@ -1,9 +1,13 @@
-// Notavo's benchmark: how fast a new message is announced, what an idle copy costs, and how
-// quickly and how small the program starts. Prints one table and one RESULT line.
+// Notavo's benchmark: how fast a new message is announced, what an idle copy costs (on local
+// folders and on a real FUSE share), what a stranger's rename loop costs, whether a stopped
+// share freezes anything, and how quickly and how small the program starts. Prints tables and
+// one RESULT line.
 
 #include "LatencyProbe.h"
 #include "OpenProbe.h"
+#include "StalledShareProbe.h"
 #include "StartupProbe.h"
+#include "support/FuseShare.h"
 
 #include <QApplication>
 #include <QSysInfo>
@@ -23,9 +27,14 @@ struct Row
 
 void printRow(const Row &row)
 {
-    std::printf("| %-34s | %6d | %8.2f | %8.2f | %8d | %10.3f |\n", row.design, row.files,
+    std::printf("| %-40s | %6d | %8.2f | %8.2f | %6d | %10.3f |", row.design, row.files,
                 row.result.p50Ms, row.result.p99Ms, row.result.timeouts + row.result.wrongLabel,
                 row.result.idleCpuPercent);
+    if (row.result.serverCpuPercent >= 0)
+        std::printf(" bindfs server: %.3f %%", row.result.serverCpuPercent);
+    if (row.result.renamesPerSecond > 0)
+        std::printf(" %.0f renames/s", row.result.renamesPerSecond);
+    std::printf("\n");
     std::fflush(stdout);
 }
 
@@ -34,12 +43,31 @@ double ratio(double ours, double literal)
     return literal > 0 ? ours / literal : 0;
 }
 
+LatencyResult onShare(int files, int trials, double idleSeconds)
+{
+    FuseShare share;
+    if (!share.isMounted()) {
+        std::printf("(no share row: %s)\n", qPrintable(share.error()));
+        return {};
+    }
+    LatencyOptions options;
+    options.otherFiles = files;
+    options.trials = trials;
+    options.idleSeconds = idleSeconds;
+    options.dataFolder = share.mountPoint();
+    options.writeFolder = share.source().path();
+    options.serverPid = share.serverPid();
+    return runLatencyProbe(options);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     if (argc > 1 && std::strcmp(argv[1], "--writer") == 0)
         return runWriter();
+    if (argc > 2 && std::strcmp(argv[1], "--renamer") == 0)
+        return runRenamer(QString::fromLocal8Bit(argv[2]));
 
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -52,10 +80,17 @@ int main(int argc, char *argv[])
     const int idleAt = QCoreApplication::arguments().indexOf(QStringLiteral("--idle"));
     if (idleAt > 0 && idleAt + 1 < QCoreApplication::arguments().size()) {
         const QString which = QCoreApplication::arguments().at(idleAt + 1);
-        const auto mode = which == QLatin1String("share") ? FolderWatch::Mode::Poll
-            : which == QLatin1String("literal")           ? FolderWatch::Mode::Literal
-                                                          : FolderWatch::Mode::Automatic;
-        const LatencyResult idle = runLatencyProbe(mode, 10, 1, 10.0);
+        LatencyOptions options;
+        options.trials = 1;
+        if (which == QLatin1String("share")) {
+            const LatencyResult idle = onShare(10, 1, 10.0);
+            std::printf("idle CPU share: %.3f %% (bindfs server %.3f %%)\n", idle.idleCpuPercent,
+                        idle.serverCpuPercent);
+            return 0;
+        }
+        if (which == QLatin1String("literal"))
+            options.mode = FolderWatch::Mode::Literal;
+        const LatencyResult idle = runLatencyProbe(options);
         std::printf("idle CPU %s: %.3f %%\n", qPrintable(which), idle.idleCpuPercent);
         return 0;
     }
@@ -78,24 +113,38 @@ int main(int argc, char *argv[])
 
     std::printf("Notavo benchmark on %s, %d cores\n\n", qPrintable(QSysInfo::prettyProductName()),
                 QThread::idealThreadCount());
-    std::printf("| %-34s | %6s | %8s | %8s | %8s | %10s |\n", "design", "files", "p50 ms", "p99 ms",
-                "misses", "idle CPU %");
-    std::printf("|%s|%s|%s|%s|%s|%s|\n", "------------------------------------", "--------",
-                "----------", "----------", "----------", "------------");
+    std::printf("| %-40s | %6s | %8s | %8s | %6s | %10s |\n", "design", "files", "p50 ms", "p99 ms",
+                "misses", "CPU %");
+    std::printf("|%s|%s|%s|%s|%s|%s|\n", "------------------------------------------", "--------",
+                "----------", "----------", "--------", "------------");
 
     QList<Row> ours;
     QList<Row> literal;
     for (const int files : sizes) {
-        ours.append({ "change notification (local)", files,
-                      runLatencyProbe(FolderWatch::Mode::Automatic, files, trials, idleSeconds) });
+        LatencyOptions options;
+        options.otherFiles = files;
+        options.trials = trials;
+        options.idleSeconds = idleSeconds;
+        ours.append({ "change notification (local), idle", files, runLatencyProbe(options) });
         printRow(ours.last());
-        literal.append({ "literal: re-list every 5 ms tick", files,
-                         runLatencyProbe(FolderWatch::Mode::Literal, files, trials, idleSeconds) });
+        options.mode = FolderWatch::Mode::Literal;
+        literal.append(
+            { "literal: re-list every 5 ms tick, idle", files, runLatencyProbe(options) });
         printRow(literal.last());
     }
-    const Row share { "stat polling (network share)", 10,
-                      runLatencyProbe(FolderWatch::Mode::Poll, 10, trials, idleSeconds) };
+
+    LatencyOptions loop;
+    loop.trials = quick ? 20 : 100;
+    loop.idleSeconds = idleSeconds;
+    loop.renameLoop = true;
+    const Row renameLoop { "local, under a rename loop (busy)", 10, runLatencyProbe(loop) };
+    printRow(renameLoop);
+
+    const Row share { "bindfs share (poller thread), idle", 10, onShare(10, trials, idleSeconds) };
     printRow(share);
+    const Row bigShare { "bindfs share (poller thread), idle", 10000,
+                         onShare(10000, quick ? 10 : 50, idleSeconds) };
+    printRow(bigShare);
 
     std::printf("\n| files | p99 latency ours / literal | idle CPU ours / literal |\n");
     std::printf("|-------|----------------------------|-------------------------|\n");
@@ -104,17 +153,33 @@ int main(int argc, char *argv[])
                     ratio(ours[i].result.p99Ms, literal[i].result.p99Ms),
                     ratio(ours[i].result.idleCpuPercent, literal[i].result.idleCpuPercent));
 
+    const int stopSeconds = quick ? 3 : 15;
+    StalledShareResult stalled;
+    {
+        FuseShare stalledShare;
+        if (stalledShare.isMounted())
+            stalled = runStalledShareProbe(stalledShare, stopSeconds);
+    }
+    std::printf("\nShare server stopped for %d s: longest the windows went without answering "
+                "%.1f ms; close dialog and menu opened %d times; counts kept: %s; the waiting "
+                "message counted %.0f ms after the server went on\n",
+                stopSeconds, stalled.longestGapMs, stalled.windowsShown,
+                stalled.countsKept ? "yes" : "no", stalled.catchUpMs);
+
     const StartupResult startup = runStartupProbe(3);
     std::printf("\nStart-up (median of 3): splash exposed %.1f ms after exec, peak RSS %.1f MB%s\n",
                 startup.splashMs, startup.peakRssMb,
                 startup.failures ? " (some starts failed)" : "");
 
     std::printf("\nRESULT latency_p99_ms_10=%.3f latency_p99_ms_10000=%.3f idle_cpu_pct_10000=%.3f "
-                "literal_idle_cpu_pct_10000=%.3f share_latency_p99_ms_10=%.3f "
-                "share_idle_cpu_pct_10=%.3f splash_ms=%.1f rss_mb=%.1f\n",
+                "literal_idle_cpu_pct_10000=%.3f rename_loop_cpu_pct=%.3f "
+                "rename_loop_p99_ms=%.3f share_latency_p50_ms_10=%.3f "
+                "share_latency_p99_ms_10=%.3f share_idle_cpu_pct_10=%.3f "
+                "stalled_share_longest_gap_ms=%.1f splash_ms=%.1f rss_mb=%.1f\n",
                 ours.first().result.p99Ms, ours.last().result.p99Ms,
                 ours.last().result.idleCpuPercent, literal.last().result.idleCpuPercent,
-                share.result.p99Ms, share.result.idleCpuPercent, startup.splashMs,
-                startup.peakRssMb);
+                renameLoop.result.idleCpuPercent, renameLoop.result.p99Ms, share.result.p50Ms,
+                share.result.p99Ms, share.result.idleCpuPercent, stalled.longestGapMs,
+                startup.splashMs, startup.peakRssMb);
     return 0;
 }

@@ -33,6 +33,7 @@ public:
     // own thread is caught waiting for the share fails instead of hanging.
     void stop(int maxMs);
     void resume();
+    qint64 serverPid() const { return m_server.processId(); }
 
     // False when this machine cannot mount FUSE file systems at all (no /dev/fuse).
     static bool fuseAvailable();

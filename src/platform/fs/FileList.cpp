@@ -34,11 +34,12 @@ FileList::~FileList()
         m_poller->forget(this);
 }
 
-void FileList::setPoller(FolderPoller *poller)
+void FileList::setPoller(FolderPoller *poller, int intervalMs)
 {
     if (m_poller && m_poller != poller)
         m_poller->forget(this);
     m_poller = poller;
+    m_pollIntervalMs = intervalMs;
     m_following = false;
     followInBackground();
 }
@@ -59,7 +60,7 @@ void FileList::followInBackground()
     m_polledOk = !m_readFailed;
     m_following = polledInBackground();
     if (m_following)
-        m_poller->follow(this, m_path, m_pattern, m_generation);
+        m_poller->follow(this, m_path, m_pattern, m_generation, m_pollIntervalMs);
     else
         m_poller->forget(this);
 }
@@ -142,8 +143,13 @@ void FileList::takePolledAnswer(const FolderPoller::Answer &answer)
     m_polled = answer;
     m_havePolled = true;
     if (answer.requested && m_adoptRequested) {
+        // The fresh listing a refresh() asked for: the names follow now, and so do those who
+        // show them.
         m_adoptRequested = false;
+        const QStringList before = m_names;
         adoptPolledAnswer();
+        if (m_names != before)
+            emit changePending();
         return;
     }
     if (answer.ok != m_polledOk || answer.names != m_names)

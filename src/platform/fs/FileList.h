@@ -29,8 +29,8 @@ public:
     explicit FileList(QObject *parent = nullptr);
     ~FileList() override;
 
-    // Polls shares on poller's thread from now on (the poller must outlive the polling).
-    void setPoller(FolderPoller *poller);
+    // Polls shares on poller's thread from now on, listing them at least every intervalMs.
+    void setPoller(FolderPoller *poller, int intervalMs = FolderPoller::TickMs);
 
     QString path() const { return m_path; }
     // Points the list at folder and reads it. When the folder cannot be listed, returns false,
@@ -83,6 +83,7 @@ private:
     FolderWatch m_watch;
     bool m_readFailed = false; // the last read failed: read in full (and watch anew) next time
     QPointer<FolderPoller> m_poller;
+    int m_pollIntervalMs = FolderPoller::TickMs;
     quint64 m_generation = 0; // of the folder and pattern the poller lists
     FolderPoller::Answer m_polled; // the poller's latest listing, not yet taken
     bool m_havePolled = false;

@@ -56,6 +56,7 @@ struct Job
     QString folder;
     QString pattern;
     quint64 generation = 0;
+    int intervalMs = FolderPoller::TickMs;
     bool requested = false;
 };
 
@@ -76,23 +77,32 @@ struct FolderPoller::Shared
 
 namespace {
 
-// Stats the folder and lists it when that is due; true when there is an answer to give.
+// Lists the folder when that is due; true when there is an answer to give.
 bool poll(const Job &job, Track &track, FolderPoller::Answer *answer)
 {
     using namespace std::chrono;
-    const Stamp stamp = stampOf(job.folder);
     const Clock::time_point now = Clock::now();
-    const bool due = job.requested || !track.answered || !(stamp == track.stamp)
-        || now - track.listedAt >= track.listInterval;
-    track.stamp = stamp;
+    const Clock::duration sinceListed = now - track.listedAt;
+    bool due = !track.answered || sinceListed >= track.listInterval;
+    if (job.requested && !due) {
+        // A request after a change made through this computer: that moves the folder's stamp
+        // at once. Otherwise the last listing, younger than a tick, is the answer.
+        const Stamp stamp = stampOf(job.folder);
+        due = !(stamp == track.stamp) || sinceListed >= milliseconds(FolderPoller::TickMs);
+        if (!due) {
+            *answer = { job.generation, track.ok, track.names, true };
+            return true;
+        }
+    }
     if (!due)
         return false;
+    track.stamp = stampOf(job.folder);
     QStringList names;
     const bool ok = FileList::readFolder(job.folder, job.pattern, &names);
     const Clock::time_point done = Clock::now();
     track.listedAt = done;
     track.listInterval = std::clamp<Clock::duration>((done - now) * FolderPoller::ListCostShare,
-                                                     milliseconds(FolderPoller::TickMs),
+                                                     milliseconds(job.intervalMs),
                                                      milliseconds(FolderPoller::MaxListIntervalMs));
     if (!ok)
         names.clear();
@@ -129,7 +139,7 @@ FolderPoller::~FolderPoller()
 }
 
 void FolderPoller::follow(FileList *list, const QString &folder, const QString &pattern,
-                          quint64 generation)
+                          quint64 generation, int intervalMs)
 {
     quint64 &id = m_ids[list];
     if (id == 0) {
@@ -138,7 +148,7 @@ void FolderPoller::follow(FileList *list, const QString &folder, const QString &
     }
     {
         const std::lock_guard lock(m_shared->mutex);
-        m_shared->jobs[id] = { folder, pattern, generation, true };
+        m_shared->jobs[id] = { folder, pattern, generation, qMax(intervalMs, int(TickMs)), true };
         m_shared->requested = true;
     }
     m_shared->wake.notify_all();

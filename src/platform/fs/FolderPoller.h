@@ -15,11 +15,11 @@ class FileList;
 // names until the share answers again.
 //
 // Every TickMs each followed folder is stat'ed; it is listed when its stamp moved, and anyway
-// at least every ListIntervalMs (a share's cached time stamps can hide a change for a second
-// or more). The interval grows with what a listing costs, up to MaxListIntervalMs, so a
-// folder of 10,000 files costs no more than one of ten. A listing that differs from the last
-// answer, and any listing asked for with request(), is handed to the list on the thread that
-// created the poller.
+// at least every interval given to follow() (a share's cached time stamps can hide a change
+// for a second or more). The interval grows with what a listing costs, up to
+// MaxListIntervalMs, so that a folder of 10,000 files stays cheap to follow. A listing that differs
+// from the last answer, and any listing asked for with request(), is handed to the list on the
+// thread that created the poller.
 class FolderPoller : public QObject
 {
     Q_OBJECT
@@ -35,9 +35,11 @@ public:
     explicit FolderPoller(QObject *parent = nullptr);
     ~FolderPoller() override;
 
-    // Polls folder with pattern for list from now on (replacing what was polled for it before).
-    // Answers carry generation; list->takePolledAnswer() receives them.
-    void follow(FileList *list, const QString &folder, const QString &pattern, quint64 generation);
+    // Polls folder with pattern for list from now on (replacing what was polled for it before),
+    // listing it at least every intervalMs. Answers carry generation; list->takePolledAnswer()
+    // receives them.
+    void follow(FileList *list, const QString &folder, const QString &pattern, quint64 generation,
+                int intervalMs = TickMs);
     void forget(FileList *list);
     // Asks for a listing now; its answer comes even when nothing changed.
     void request(FileList *list);
