@@ -142,8 +142,12 @@ bool FolderWatch::arm()
 void FolderWatch::readEvents()
 {
     const bool relevant = drainEvents();
-    // A flood of events (someone renaming a file in a loop) is read in batches.
-    if (m_notifier) {
+    // A flood of events (someone renaming a file in a loop) is read in batches: after a few
+    // batches in quick succession the next one waits a moment. A lone change is read at once.
+    m_quickBatches
+        = m_sinceBatch.isValid() && m_sinceBatch.elapsed() < EventPauseMs ? m_quickBatches + 1 : 0;
+    m_sinceBatch.start();
+    if (m_notifier && m_quickBatches >= 2) {
         m_notifier->setEnabled(false);
         m_eventPause.start();
     }

@@ -63,8 +63,8 @@ public:
     // Notify mode checks the folder's identity and stamps at most this often (the safety tick
     // comes once a second).
     static constexpr int VerifyIntervalMs = 900;
-    // After a batch of events the next one is read this much later, so a flood of events costs
-    // a bounded number of wake-ups.
+    // Within a flood of events the next batch is read this much later, so the flood costs a
+    // bounded number of wake-ups.
     static constexpr int EventPauseMs = 10;
     // Beyond this many pending names a full read is cheaper than looking at each.
     static constexpr int MaxPendingNames = 4096;
@@ -110,6 +110,8 @@ private:
     QSet<QString> m_pending;
     QElapsedTimer m_sinceFullRead;
     QElapsedTimer m_sinceVerify;
+    QElapsedTimer m_sinceBatch;
+    int m_quickBatches = 0;
     Identity m_identity;
     Stamp m_stamp;
 };
