@@ -7,7 +7,7 @@
 #include "app/Form6.h"
 #include "app/Form8.h"
 #include "platform/fs/FolderWatch.h"
-#include "support/FuseShare.h"
+#include "support/PausableShare.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -31,7 +31,7 @@ template<typename Done> bool waitUntil(Done done, int timeoutMs)
 
 } // namespace
 
-StalledShareResult runStalledShareProbe(FuseShare &share, int stopSeconds)
+StalledShareResult runStalledShareProbe(PausableShare &share, int stopSeconds)
 {
     StalledShareResult result;
     FolderWatch::setDefaultMode(FolderWatch::Mode::Automatic);

@@ -1,6 +1,6 @@
 #pragma once
 
-class FuseShare;
+class PausableShare;
 
 // Runs a real main window (offscreen) on a FUSE share, stops the share's server for
 // `stopSeconds` while a message waits on the server's side, and measures whether the windows
@@ -13,4 +13,4 @@ struct StalledShareResult
     double catchUpMs = 0; // from the server going on to the message counted
 };
 
-StalledShareResult runStalledShareProbe(FuseShare &share, int stopSeconds);
+StalledShareResult runStalledShareProbe(PausableShare &share, int stopSeconds);

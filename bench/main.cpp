@@ -7,7 +7,7 @@
 #include "OpenProbe.h"
 #include "StalledShareProbe.h"
 #include "StartupProbe.h"
-#include "support/FuseShare.h"
+#include "support/PausableShare.h"
 
 #include <QApplication>
 #include <QSysInfo>
@@ -45,7 +45,7 @@ double ratio(double ours, double literal)
 
 LatencyResult onShare(int files, int trials, double idleSeconds)
 {
-    FuseShare share;
+    PausableShare share;
     if (!share.isMounted()) {
         std::printf("(no share row: %s)\n", qPrintable(share.error()));
         return {};
@@ -156,7 +156,7 @@ int main(int argc, char *argv[])
     const int stopSeconds = quick ? 3 : 15;
     StalledShareResult stalled;
     {
-        FuseShare stalledShare;
+        PausableShare stalledShare;
         if (stalledShare.isMounted())
             stalled = runStalledShareProbe(stalledShare, stopSeconds);
     }

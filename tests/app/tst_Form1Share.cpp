@@ -4,7 +4,7 @@
 #include "app/Form3.h"
 #include "app/Form6.h"
 #include "platform/fs/FileList.h"
-#include "support/FuseShare.h"
+#include "support/PausableShare.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -21,9 +21,9 @@ private slots:
 
 void tst_Form1Share::stoppedShareFreezesNothing()
 {
-    if (!FuseShare::fuseAvailable())
+    if (!PausableShare::fuseAvailable())
         QSKIP("this machine cannot mount FUSE file systems (no /dev/fuse)");
-    FuseShare share;
+    PausableShare share;
     QVERIFY2(share.isMounted(), qPrintable(share.error()));
     share.source().makeFolder("History");
 

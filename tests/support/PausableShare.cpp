@@ -1,4 +1,4 @@
-#include "FuseShare.h"
+#include "PausableShare.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -20,12 +20,12 @@ bool isFuseMount(const QString &path)
 
 } // namespace
 
-bool FuseShare::fuseAvailable()
+bool PausableShare::fuseAvailable()
 {
     return QFile::exists(QStringLiteral("/dev/fuse"));
 }
 
-FuseShare::FuseShare()
+PausableShare::PausableShare()
 {
     const QString bindfs = QStandardPaths::findExecutable(QStringLiteral("bindfs"));
     if (bindfs.isEmpty()) {
@@ -47,7 +47,7 @@ FuseShare::FuseShare()
         m_error = QStringLiteral("bindfs could not mount %1").arg(m_mountPoint.path());
 }
 
-FuseShare::~FuseShare()
+PausableShare::~PausableShare()
 {
     resume();
     if (m_server.state() == QProcess::NotRunning)
@@ -63,7 +63,7 @@ FuseShare::~FuseShare()
     }
 }
 
-void FuseShare::stop(int maxMs)
+void PausableShare::stop(int maxMs)
 {
     const pid_t server = pid_t(m_server.processId());
     if (server <= 0 || m_thaw.joinable())
@@ -77,7 +77,7 @@ void FuseShare::stop(int maxMs)
     });
 }
 
-void FuseShare::resume()
+void PausableShare::resume()
 {
     if (!m_thaw.joinable())
         return;

@@ -13,13 +13,13 @@
 // network share, this computer sees it through a server process with a 1 s attribute cache,
 // and a write into the source (another computer's write) raises no change notification.
 // stop() freezes the server as a hung file server would; the destructor thaws and unmounts.
-class FuseShare
+class PausableShare
 {
 public:
-    FuseShare();
-    ~FuseShare();
-    FuseShare(const FuseShare &) = delete;
-    FuseShare &operator=(const FuseShare &) = delete;
+    PausableShare();
+    ~PausableShare();
+    PausableShare(const PausableShare &) = delete;
+    PausableShare &operator=(const PausableShare &) = delete;
 
     // False when bindfs is missing or could not mount; error() says why.
     bool isMounted() const { return m_mounted; }
