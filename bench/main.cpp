@@ -94,18 +94,22 @@ int main(int argc, char *argv[])
         std::printf("idle CPU %s: %.3f %%\n", qPrintable(which), idle.idleCpuPercent);
         return 0;
     }
-    // --open: only how long the viewer takes to show large messages.
+    // --open: only how long the viewer takes to show large messages; --watch: everything but.
     const bool openOnly = QCoreApplication::arguments().contains(QStringLiteral("--open"));
-    std::printf("| message KB | one long line ms | ordinary lines ms | longest stall ms |\n");
-    std::printf("|------------|------------------|-------------------|------------------|\n");
-    for (const int kilobytes : quick ? QList<int> { 125, 1024 } : QList<int> { 125, 1024, 16383 }) {
-        const OpenResult open
-            = runOpenProbe({ kilobytes }, quick || kilobytes > 4096 ? 1 : 3).first();
-        std::printf("| %10d | %16.1f | %17.1f | %16.1f |\n", open.kilobytes, open.longLineMs,
-                    open.shortLinesMs, open.longestStallMs);
-        std::fflush(stdout);
+    const bool watchOnly = QCoreApplication::arguments().contains(QStringLiteral("--watch"));
+    if (!watchOnly) {
+        std::printf("| message KB | one long line ms | ordinary lines ms | longest stall ms |\n");
+        std::printf("|------------|------------------|-------------------|------------------|\n");
+        for (const int kilobytes :
+             quick ? QList<int> { 125, 1024 } : QList<int> { 125, 1024, 16383 }) {
+            const OpenResult open
+                = runOpenProbe({ kilobytes }, quick || kilobytes > 4096 ? 1 : 3).first();
+            std::printf("| %10d | %16.1f | %17.1f | %16.1f |\n", open.kilobytes, open.longLineMs,
+                        open.shortLinesMs, open.longestStallMs);
+            std::fflush(stdout);
+        }
+        std::printf("\n");
     }
-    std::printf("\n");
     if (openOnly)
         return 0;
     const double idleSeconds = quick ? 1.0 : 10.0;

@@ -10,6 +10,7 @@
 #include <map>
 #include <mutex>
 #include <sys/stat.h>
+#include <time.h>
 #include <vector>
 
 namespace {
@@ -36,6 +37,13 @@ Stamp stampOf(const QString &folder)
     };
     return { qint64(info.st_dev), qint64(info.st_ino), ns(info.st_mtim), ns(info.st_ctim),
              qint64(info.st_size) };
+}
+
+qint64 threadCpuNs()
+{
+    timespec time;
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &time);
+    return qint64(time.tv_sec) * 1000000000 + time.tv_nsec;
 }
 
 // What the polling thread remembers of a folder between ticks.
@@ -97,11 +105,13 @@ bool poll(const Job &job, Track &track, FolderPoller::Answer *answer)
     if (!due)
         return false;
     track.stamp = stampOf(job.folder);
+    // What a listing costs is the CPU it takes, not the time the share takes to answer.
+    const qint64 cpuBefore = threadCpuNs();
     QStringList names;
     const bool ok = FileList::readFolder(job.folder, job.pattern, &names);
-    const Clock::time_point done = Clock::now();
-    track.listedAt = done;
-    track.listInterval = std::clamp<Clock::duration>((done - now) * FolderPoller::ListCostShare,
+    const nanoseconds cost(threadCpuNs() - cpuBefore);
+    track.listedAt = Clock::now();
+    track.listInterval = std::clamp<Clock::duration>(cost * FolderPoller::ListCostShare,
                                                      milliseconds(job.intervalMs),
                                                      milliseconds(FolderPoller::MaxListIntervalMs));
     if (!ok)
