@@ -1,11 +1,11 @@
 #pragma once
 
-#include "platform/Clock.h"
-#include "platform/Dialogs.h"
-#include "platform/Glint.h"
-#include "platform/Notifier.h"
-#include "platform/Platform.h"
-#include "platform/ShellLink.h"
+#include "desktop/Clock.h"
+#include "desktop/Dialogs.h"
+#include "desktop/Glint.h"
+#include "desktop/Notifier.h"
+#include "desktop/Platform.h"
+#include "desktop/ShellLink.h"
 
 #include <functional>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/fs/FolderWatch.h"
+#include "fs/FolderWatch.h"
 
 #include <QString>
 

@@ -6,7 +6,7 @@
 #include "app/Form1.h"
 #include "app/Form6.h"
 #include "app/Form8.h"
-#include "platform/fs/FolderWatch.h"
+#include "fs/FolderWatch.h"
 #include "support/PausableShare.h"
 
 #include <QElapsedTimer>

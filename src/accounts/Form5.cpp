@@ -4,15 +4,15 @@
 #include "app/AppState.h"
 #include "app/Form1.h"
 #include "app/Form3.h"
-#include "app/Twips.h"
+#include "desktop/Dialogs.h"
+#include "fs/FileList.h"
+#include "fs/PathFunctions.h"
 #include "messages/Form4.h"
-#include "platform/Dialogs.h"
-#include "platform/FileListBox.h"
-#include "platform/Picture.h"
-#include "platform/fs/FileList.h"
-#include "platform/fs/PathFunctions.h"
 #include "store/SlotTable.h"
 #include "store/Store.h"
+#include "widgets/FileListBox.h"
+#include "widgets/Picture.h"
+#include "widgets/Twips.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

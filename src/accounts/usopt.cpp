@@ -1,12 +1,12 @@
 #include "usopt.h"
 
 #include "app/AppState.h"
-#include "app/Twips.h"
-#include "platform/Dialogs.h"
-#include "platform/Picture.h"
-#include "platform/PictureButton.h"
+#include "desktop/Dialogs.h"
 #include "store/SlotTable.h"
 #include "store/Store.h"
+#include "widgets/Picture.h"
+#include "widgets/PictureButton.h"
+#include "widgets/Twips.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>

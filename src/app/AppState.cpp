@@ -8,20 +8,19 @@
 #include "about.h"
 #include "accounts/Form5.h"
 #include "accounts/usopt.h"
-#include "platform/fs/PathFunctions.h"
+#include "fs/FileList.h"
+#include "fs/PathFunctions.h"
 #include "messages/Form2.h"
 #include "messages/Form4.h"
 #include "messages/newmes.h"
-#include "platform/FileListBox.h"
-#include "platform/fs/FileList.h"
+#include "widgets/FileListBox.h"
 
 #include <QCoreApplication>
 #include <QLabel>
 
 namespace {
 
-template<typename Window>
-Window &load(QPointer<Window> &slot, AppState &state)
+template<typename Window> Window &load(QPointer<Window> &slot, AppState &state)
 {
     if (!slot)
         slot = new Window(state);
@@ -30,8 +29,7 @@ Window &load(QPointer<Window> &slot, AppState &state)
 
 // Unloading forgets the window at once, so the next touch builds a fresh one, and deletes it
 // once the handler that asked for it has returned.
-template<typename Window>
-void unload(QPointer<Window> &slot)
+template<typename Window> void unload(QPointer<Window> &slot)
 {
     if (Window *window = slot.data()) {
         slot = nullptr;
@@ -48,7 +46,9 @@ AppState::AppState(const QString &dataFolder, Platform &platform)
 {
     Q_INIT_RESOURCE(notavo_pictures);
     // Leaving every event loop (a modal box's too) ends the program without a close event.
-    quitProgram = [] { QCoreApplication::exit(0); };
+    quitProgram = [] {
+        QCoreApplication::exit(0);
+    };
 }
 
 QString AppState::defaultExecutableName()
@@ -114,8 +114,14 @@ Form3 &AppState::form3()
     return *m_form3;
 }
 
-Form2 &AppState::form2() { return load(m_form2, *this); }
-void AppState::unloadForm2() { unload(m_form2); }
+Form2 &AppState::form2()
+{
+    return load(m_form2, *this);
+}
+void AppState::unloadForm2()
+{
+    unload(m_form2);
+}
 Form4 &AppState::form4()
 {
     if (m_form4)
@@ -128,20 +134,62 @@ Form4 &AppState::form4()
     browser->Form_Load();
     return *browser;
 }
-void AppState::unloadForm4() { unload(m_form4); }
-Form5 &AppState::form5() { return load(m_form5, *this); }
-void AppState::unloadForm5() { unload(m_form5); }
-Form6 &AppState::form6() { return load(m_form6, *this); }
-void AppState::unloadForm6() { unload(m_form6); }
-Form7 &AppState::form7() { return load(m_form7, *this); }
-void AppState::unloadForm7() { unload(m_form7); }
-Form8 &AppState::form8() { return load(m_form8, *this); }
-about &AppState::aboutWindow() { return load(m_about, *this); }
-void AppState::unloadAbout() { unload(m_about); }
-newmes &AppState::compose() { return load(m_newmes, *this); }
-void AppState::unloadCompose() { unload(m_newmes); }
-usopt &AppState::userOptions() { return load(m_usopt, *this); }
-void AppState::unloadUserOptions() { unload(m_usopt); }
+void AppState::unloadForm4()
+{
+    unload(m_form4);
+}
+Form5 &AppState::form5()
+{
+    return load(m_form5, *this);
+}
+void AppState::unloadForm5()
+{
+    unload(m_form5);
+}
+Form6 &AppState::form6()
+{
+    return load(m_form6, *this);
+}
+void AppState::unloadForm6()
+{
+    unload(m_form6);
+}
+Form7 &AppState::form7()
+{
+    return load(m_form7, *this);
+}
+void AppState::unloadForm7()
+{
+    unload(m_form7);
+}
+Form8 &AppState::form8()
+{
+    return load(m_form8, *this);
+}
+about &AppState::aboutWindow()
+{
+    return load(m_about, *this);
+}
+void AppState::unloadAbout()
+{
+    unload(m_about);
+}
+newmes &AppState::compose()
+{
+    return load(m_newmes, *this);
+}
+void AppState::unloadCompose()
+{
+    unload(m_newmes);
+}
+usopt &AppState::userOptions()
+{
+    return load(m_usopt, *this);
+}
+void AppState::unloadUserOptions()
+{
+    unload(m_usopt);
+}
 
 Form1 *AppState::form1() const
 {

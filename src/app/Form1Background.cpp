@@ -6,11 +6,11 @@
 #include "Form7.h"
 #include "Form8.h"
 #include "accounts/Form5.h"
+#include "desktop/Dialogs.h"
+#include "desktop/Glint.h"
 #include "messages/Form2.h"
 #include "messages/Form4.h"
-#include "platform/Dialogs.h"
-#include "platform/Glint.h"
-#include "platform/PictureButton.h"
+#include "widgets/PictureButton.h"
 
 #include <QCursor>
 #include <QMenu>

@@ -6,14 +6,14 @@
 #include "Form3.h"
 #include "Form8.h"
 #include "accounts/Form5.h"
+#include "desktop/Dialogs.h"
+#include "desktop/Glint.h"
+#include "fs/FileList.h"
 #include "messages/Form4.h"
 #include "messages/newmes.h"
-#include "platform/Accessibility.h"
-#include "platform/Dialogs.h"
-#include "platform/FileListBox.h"
-#include "platform/Glint.h"
-#include "platform/PictureButton.h"
-#include "platform/fs/FileList.h"
+#include "widgets/Accessibility.h"
+#include "widgets/FileListBox.h"
+#include "widgets/PictureButton.h"
 
 #include <QAction>
 #include <QApplication>

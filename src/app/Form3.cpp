@@ -1,7 +1,7 @@
 #include "Form3.h"
 
-#include "platform/fs/FileList.h"
-#include "platform/fs/FolderPoller.h"
+#include "fs/FileList.h"
+#include "fs/FolderPoller.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 
 #include "AppState.h"
 #include "Form1.h"
-#include "Twips.h"
-#include "platform/LabelControl.h"
-#include "platform/Picture.h"
-#include "platform/PictureButton.h"
+#include "widgets/LabelControl.h"
+#include "widgets/Picture.h"
+#include "widgets/PictureButton.h"
+#include "widgets/Twips.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

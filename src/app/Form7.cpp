@@ -2,8 +2,8 @@
 
 #include "AppState.h"
 #include "Form1.h"
-#include "Twips.h"
-#include "platform/Picture.h"
+#include "widgets/Picture.h"
+#include "widgets/Twips.h"
 
 #include <QCloseEvent>
 #include <QLabel>

@@ -6,11 +6,11 @@
 #include "about.h"
 #include "accounts/Form5.h"
 #include "accounts/usopt.h"
+#include "desktop/Dialogs.h"
 #include "messages/Form4.h"
 #include "messages/newmes.h"
-#include "platform/Accessibility.h"
-#include "platform/Dialogs.h"
 #include "store/Store.h"
+#include "widgets/Accessibility.h"
 
 #include <QAction>
 #include <QLabel>

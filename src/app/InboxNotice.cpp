@@ -1,7 +1,7 @@
 #include "InboxNotice.h"
 
 #include "Form1.h"
-#include "platform/Notifier.h"
+#include "desktop/Notifier.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "about.h"
 
 #include "AppState.h"
-#include "Twips.h"
-#include "platform/Picture.h"
+#include "widgets/Picture.h"
+#include "widgets/Twips.h"
 
 #include <QCloseEvent>
 #include <QLabel>

@@ -3,8 +3,8 @@
 #include "app/AppState.h"
 #include "app/Form1.h"
 #include "app/SessionEnd.h"
-#include "platform/QtPlatform.h"
-#include "platform/SingleInstance.h"
+#include "desktop/QtPlatform.h"
+#include "desktop/SingleInstance.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "ButtonRow.h"
 
-#include "app/Twips.h"
-#include "platform/PictureButton.h"
+#include "widgets/PictureButton.h"
+#include "widgets/Twips.h"
 
 #include <QWidget>
 

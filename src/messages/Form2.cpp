@@ -4,13 +4,13 @@
 #include "MessageFiles.h"
 #include "MessageTextEdit.h"
 #include "app/AppState.h"
-#include "app/Twips.h"
-#include "platform/Dialogs.h"
-#include "platform/Picture.h"
-#include "platform/PictureButton.h"
-#include "platform/fs/PathFunctions.h"
+#include "desktop/Dialogs.h"
+#include "fs/PathFunctions.h"
 #include "store/MessageFileName.h"
 #include "store/Store.h"
+#include "widgets/Picture.h"
+#include "widgets/PictureButton.h"
+#include "widgets/Twips.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>

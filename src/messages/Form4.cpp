@@ -6,16 +6,16 @@
 #include "MessageTextEdit.h"
 #include "app/AppState.h"
 #include "app/Form3.h"
-#include "app/Twips.h"
-#include "platform/Dialogs.h"
-#include "platform/FileListBox.h"
-#include "platform/Picture.h"
-#include "platform/PictureButton.h"
-#include "platform/fs/FileList.h"
-#include "platform/fs/PathFunctions.h"
+#include "desktop/Dialogs.h"
+#include "fs/FileList.h"
+#include "fs/PathFunctions.h"
 #include "store/MessageFileName.h"
 #include "store/SlotTable.h"
 #include "store/Store.h"
+#include "widgets/FileListBox.h"
+#include "widgets/Picture.h"
+#include "widgets/PictureButton.h"
+#include "widgets/Twips.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
 #include "MessageFiles.h"
 
 #include "app/AppState.h"
-#include "platform/Dialogs.h"
+#include "desktop/Dialogs.h"
 #include "store/Store.h"
 
 #include <QCoreApplication>

@@ -2,16 +2,16 @@
 
 #include "MessageTextEdit.h"
 #include "app/AppState.h"
-#include "app/Twips.h"
+#include "desktop/Clock.h"
+#include "desktop/Dialogs.h"
 #include "messages/Form4.h"
-#include "platform/Clock.h"
-#include "platform/Dialogs.h"
-#include "platform/FileListBox.h"
-#include "platform/Picture.h"
-#include "platform/PictureButton.h"
 #include "store/MessageFileName.h"
 #include "store/SlotTable.h"
 #include "store/Store.h"
+#include "widgets/FileListBox.h"
+#include "widgets/Picture.h"
+#include "widgets/PictureButton.h"
+#include "widgets/Twips.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

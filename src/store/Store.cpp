@@ -1,9 +1,9 @@
 #include "Store.h"
 
 #include "Cp1252Codec.h"
-#include "platform/fs/FileClaim.h"
-#include "platform/fs/PathFunctions.h"
-#include "platform/fs/SafeFile.h"
+#include "fs/FileClaim.h"
+#include "fs/PathFunctions.h"
+#include "fs/SafeFile.h"
 
 #include <QFile>
 

@@ -3,11 +3,11 @@
 #include "app/AppState.h"
 #include "app/Form1.h"
 #include "app/Form3.h"
+#include "fs/FileList.h"
 #include "messages/Form4.h"
-#include "platform/FileListBox.h"
-#include "platform/fs/FileList.h"
 #include "support/TempFolder.h"
 #include "support/TestPlatform.h"
+#include "widgets/FileListBox.h"
 
 #include <QAccessible>
 #include <QApplication>

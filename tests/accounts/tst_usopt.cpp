@@ -1,8 +1,8 @@
 #include "accounts/usopt.h"
 #include "app/AppState.h"
-#include "platform/PictureButton.h"
 #include "support/TempFolder.h"
 #include "support/TestPlatform.h"
+#include "widgets/PictureButton.h"
 
 #include <QDir>
 #include <QLabel>

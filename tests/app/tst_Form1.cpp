@@ -4,9 +4,9 @@
 #include "app/Form6.h"
 #include "app/Form7.h"
 #include "app/Form8.h"
+#include "fs/FileList.h"
 #include "messages/newmes.h"
-#include "platform/PictureButton.h"
-#include "platform/fs/FileList.h"
+#include "widgets/PictureButton.h"
 
 #include <QAction>
 #include <QLabel>

@@ -3,7 +3,7 @@
 #include "AppRig.h"
 #include "app/Form3.h"
 #include "app/Form6.h"
-#include "platform/fs/FileList.h"
+#include "fs/FileList.h"
 #include "support/PausableShare.h"
 
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 #include "AppRig.h"
 #include "app/Form6.h"
 #include "messages/Form2.h"
-#include "platform/PictureButton.h"
+#include "widgets/PictureButton.h"
 
 #include <QDir>
 #include <QLabel>

@@ -4,8 +4,8 @@
 #include "app/Form6.h"
 #include "app/Form8.h"
 #include "app/about.h"
+#include "fs/SafeFile.h"
 #include "messages/newmes.h"
-#include "platform/fs/SafeFile.h"
 
 #include <QAction>
 #include <QLabel>

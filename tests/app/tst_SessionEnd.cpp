@@ -10,8 +10,8 @@
 #include "messages/Form4.h"
 #include "messages/MessageTextEdit.h"
 #include "messages/newmes.h"
-#include "platform/FileListBox.h"
-#include "platform/PictureButton.h"
+#include "widgets/FileListBox.h"
+#include "widgets/PictureButton.h"
 
 #include <QApplication>
 #include <QTimer>

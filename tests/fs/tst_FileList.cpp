@@ -1,4 +1,4 @@
-#include "platform/fs/FileList.h"
+#include "fs/FileList.h"
 #include "support/TempFolder.h"
 
 #include <QFile>

@@ -1,9 +1,9 @@
 // How listings find changes without re-reading their folder: named changes from the system,
 // one stat per question on shares, and the full reads that catch what either missed.
-#include "platform/fs/FileList.h"
-#include "platform/fs/FileSystemType.h"
-#include "platform/fs/FolderPoller.h"
-#include "platform/fs/FolderWatch.h"
+#include "fs/FileList.h"
+#include "fs/FileSystemType.h"
+#include "fs/FolderPoller.h"
+#include "fs/FolderWatch.h"
 #include "support/TempFolder.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "platform/fs/PathFunctions.h"
+#include "fs/PathFunctions.h"
 #include "support/TempFolder.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/fs/SafeFile.h"
+#include "fs/SafeFile.h"
 #include "support/TempFolder.h"
 
 #include <QDir>

@@ -4,7 +4,7 @@
 // every library the folder brings hidden in a mount namespace), on X11 with a dead-key layout
 // and on a Wayland compositor; a second member of the office group tries to replace it.
 #include "DesktopSession.h"
-#include "platform/fs/FileList.h"
+#include "fs/FileList.h"
 #include "store/SlotTable.h"
 
 #include <QDir>

@@ -4,10 +4,10 @@
 #include "app/Form1.h"
 #include "messages/Form2.h"
 #include "messages/Form4.h"
-#include "platform/FileListBox.h"
-#include "platform/PictureButton.h"
 #include "support/TempFolder.h"
 #include "support/TestPlatform.h"
+#include "widgets/FileListBox.h"
+#include "widgets/PictureButton.h"
 
 #include <QCoreApplication>
 #include <QLabel>

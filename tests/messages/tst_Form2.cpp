@@ -1,8 +1,8 @@
 #include "MessagesFixture.h"
 #include "app/Form3.h"
+#include "fs/FileList.h"
+#include "fs/SafeFile.h"
 #include "messages/MessageTextEdit.h"
-#include "platform/fs/FileList.h"
-#include "platform/fs/SafeFile.h"
 
 #include <QLineEdit>
 

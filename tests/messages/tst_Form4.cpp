@@ -1,9 +1,9 @@
 // The browser's views: its design, the two listings and tabs, and opening a message.
 #include "MessagesFixture.h"
 #include "app/Form3.h"
+#include "fs/FileList.h"
+#include "fs/SafeFile.h"
 #include "messages/MessageTextEdit.h"
-#include "platform/fs/FileList.h"
-#include "platform/fs/SafeFile.h"
 #include "store/Store.h"
 
 #include <QApplication>

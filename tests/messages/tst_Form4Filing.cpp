@@ -1,9 +1,9 @@
 // The browser's filing actions: rename, delete, the two moves and exit.
 #include "MessagesFixture.h"
 #include "app/Form3.h"
+#include "fs/FileList.h"
+#include "fs/SafeFile.h"
 #include "messages/MessageTextEdit.h"
-#include "platform/fs/FileList.h"
-#include "platform/fs/SafeFile.h"
 #include "store/Store.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "MessagesFixture.h"
+#include "fs/SafeFile.h"
 #include "messages/MessageTextEdit.h"
 #include "messages/newmes.h"
-#include "platform/fs/SafeFile.h"
 
 #include <QComboBox>
 #include <QLineEdit>

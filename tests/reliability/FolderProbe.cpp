@@ -1,6 +1,6 @@
 #include "FolderProbe.h"
 
-#include "platform/fs/SafeFile.h"
+#include "fs/SafeFile.h"
 
 #include <QCryptographicHash>
 #include <QFile>

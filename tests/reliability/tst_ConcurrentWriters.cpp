@@ -1,8 +1,8 @@
 #include "FolderProbe.h"
 #include "FuseShare.h"
 #include "StressContent.h"
-#include "platform/fs/FileList.h"
-#include "platform/fs/SafeFile.h"
+#include "fs/FileList.h"
+#include "fs/SafeFile.h"
 #include "store/Store.h"
 #include "support/TempFolder.h"
 

@@ -1,7 +1,7 @@
 #include "FolderProbe.h"
 #include "StressContent.h"
-#include "platform/fs/FileList.h"
-#include "platform/fs/SafeFile.h"
+#include "fs/FileList.h"
+#include "fs/SafeFile.h"
 #include "support/TempFolder.h"
 
 #include <QDateTime>

@@ -1,5 +1,5 @@
 #include "FolderProbe.h"
-#include "platform/fs/FileList.h"
+#include "fs/FileList.h"
 #include "store/Store.h"
 #include "support/TempFolder.h"
 

@@ -1,6 +1,6 @@
 #include "FolderProbe.h"
-#include "platform/fs/FileList.h"
-#include "platform/fs/SafeFile.h"
+#include "fs/FileList.h"
+#include "fs/SafeFile.h"
 #include "store/Store.h"
 #include "support/TempFolder.h"
 

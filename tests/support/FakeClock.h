@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Clock.h"
+#include "desktop/Clock.h"
 
 // A clock that shows whatever the test sets.
 class FakeClock : public Clock

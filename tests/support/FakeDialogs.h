@@ -1,11 +1,11 @@
 #pragma once
 
-#include "platform/Dialogs.h"
+#include "desktop/Dialogs.h"
 
 #include <QList>
-#include <functional>
 #include <QQueue>
 #include <QString>
+#include <functional>
 
 // Records every box a window shows and answers from queues. An unscripted message box is
 // answered Ok (or No for Yes/No), an unscripted input box with "".

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Notifier.h"
+#include "desktop/Notifier.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ShellLink.h"
+#include "desktop/ShellLink.h"
 
 #include <QList>
 #include <QStringList>
@@ -12,7 +12,7 @@ public:
     bool fCreateShellLink(const QString &folder, const QString &link, const QString &target,
                           const QString &arguments) override
     {
-        calls.append(QStringList{folder, link, target, arguments});
+        calls.append(QStringList { folder, link, target, arguments });
         return result;
     }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Glint.h"
+#include "desktop/Glint.h"
 
 #include <QList>
 #include <QPointer>

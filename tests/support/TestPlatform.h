@@ -5,7 +5,7 @@
 #include "FakeNotifier.h"
 #include "FakeShellLink.h"
 #include "FakeTrayHost.h"
-#include "platform/Platform.h"
+#include "desktop/Platform.h"
 
 // Every desktop service as a fake, bundled for AppState.
 class TestPlatform

@@ -4,7 +4,7 @@
 // out from the picture or the box behind them.
 #include "WindowGallery.h"
 
-#include "platform/PictureButton.h"
+#include "widgets/PictureButton.h"
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>

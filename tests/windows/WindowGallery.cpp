@@ -11,10 +11,10 @@
 #include "messages/Form4.h"
 #include "messages/MessageTextEdit.h"
 #include "messages/newmes.h"
-#include "platform/FileListBox.h"
-#include "platform/PictureButton.h"
-#include "platform/QtDialogs.h"
-#include "platform/fs/FileList.h"
+#include "widgets/FileListBox.h"
+#include "widgets/PictureButton.h"
+#include "desktop/QtDialogs.h"
+#include "fs/FileList.h"
 
 #include <QApplication>
 #include <QComboBox>

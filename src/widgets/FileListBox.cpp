@@ -1,6 +1,6 @@
 #include "FileListBox.h"
 
-#include "platform/fs/FileList.h"
+#include "fs/FileList.h"
 
 FileListBox::FileListBox(const QString &name, QWidget *parent)
     : QListWidget(parent)

@@ -1,5 +1,5 @@
-#include "platform/QtGlint.h"
-#include "platform/StatusNotifierItem.h"
+#include "desktop/QtGlint.h"
+#include "desktop/StatusNotifierItem.h"
 
 #include <QGuiApplication>
 #include <QSignalSpy>

@@ -8,9 +8,9 @@
 #include "messages/Form4.h"
 #include "messages/MessageTextEdit.h"
 #include "messages/newmes.h"
-#include "platform/Accessibility.h"
-#include "platform/LabelControl.h"
-#include "platform/PictureButton.h"
+#include "widgets/Accessibility.h"
+#include "widgets/LabelControl.h"
+#include "widgets/PictureButton.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>

@@ -1,4 +1,4 @@
-#include "platform/QtDialogs.h"
+#include "desktop/QtDialogs.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>

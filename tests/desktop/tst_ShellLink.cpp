@@ -1,4 +1,4 @@
-#include "platform/ShellLink.h"
+#include "desktop/ShellLink.h"
 #include "support/TempFolder.h"
 
 #include <QDir>

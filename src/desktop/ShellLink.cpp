@@ -1,6 +1,6 @@
 #include "ShellLink.h"
 
-#include "platform/fs/SafeFile.h"
+#include "fs/SafeFile.h"
 
 #include <QDir>
 #include <QFileInfo>
