@@ -11,16 +11,19 @@
 
 namespace {
 
-// One line is a single word, nowhere to wrap but anywhere: the worst a planted file can do.
-QString message(int bytes, bool oneLine)
+enum class Shape { OneWord, OneLineOfWords, OrdinaryLines };
+
+// One line that is a single word has nowhere to wrap but anywhere: the worst a planted file
+// can do. One line of words wraps at the spaces; ordinary lines are the yardstick.
+QString message(int bytes, Shape shape)
 {
-    if (oneLine)
+    if (shape == Shape::OneWord)
         return QString(bytes, u'x') + QLatin1String("\r\n");
     QString text;
     text.reserve(bytes + 2);
     const QString word = QStringLiteral("lorem ipsum ");
     while (text.size() < bytes) {
-        if (text.size() % 72 >= 60)
+        if (shape == Shape::OrdinaryLines && text.size() % 72 >= 60)
             text += QLatin1String("\r\n");
         else
             text += word.at(text.size() % word.size());
@@ -75,16 +78,22 @@ QList<OpenResult> runOpenProbe(const QList<int> &kilobytes, int repeats)
     for (const int size : kilobytes) {
         OpenResult result;
         result.kilobytes = size;
-        const QString longLine = message(size * 1024, true);
-        const QString shortLines = message(size * 1024, false);
+        const QString longWord = message(size * 1024, Shape::OneWord);
+        const QString wordsLine = message(size * 1024, Shape::OneLineOfWords);
+        const QString shortLines = message(size * 1024, Shape::OrdinaryLines);
         QList<double> longTimes;
+        QList<double> wordsTimes;
         QList<double> shortTimes;
         for (int i = 0; i < repeats; ++i) {
-            longTimes.append(openOnce(window, box, longLine));
+            longTimes.append(openOnce(window, box, longWord));
+            result.longestStallMs = std::max(result.longestStallMs, longestStall(box));
+            wordsTimes.append(openOnce(window, box, wordsLine));
             result.longestStallMs = std::max(result.longestStallMs, longestStall(box));
             shortTimes.append(openOnce(window, box, shortLines));
+            result.longestStallMs = std::max(result.longestStallMs, longestStall(box));
         }
         result.longLineMs = median(longTimes);
+        result.wordsLineMs = median(wordsTimes);
         result.shortLinesMs = median(shortTimes);
         results.append(result);
     }

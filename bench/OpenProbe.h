@@ -8,7 +8,8 @@
 struct OpenResult
 {
     int kilobytes = 0;
-    double longLineMs = 0; // median
+    double longLineMs = 0; // median, one word
+    double wordsLineMs = 0; // median, one line of words
     double shortLinesMs = 0; // median
     double longestStallMs = 0; // the longest the event loop then waited, scrolling to the end
 };

@@ -4,7 +4,9 @@
 #include "fs/SafeFile.h"
 #include "messages/MessageTextEdit.h"
 
+#include <QClipboard>
 #include <QLineEdit>
+#include <QTextBlock>
 
 #include <cerrno>
 
@@ -16,6 +18,8 @@ private slots:
     void designState();
     void saveWritesTextAndOneCrLf_data();
     void saveWritesTextAndOneCrLf();
+    void editsAtAPieceBreakKeepTheText_data();
+    void editsAtAPieceBreakKeepTheText();
     void everyCp1252ByteSurvivesOpenAndSave();
     void saveFailureKeepsReferenceText();
     void unstorableTextIsNamedAndNothingWritten_data();
@@ -69,6 +73,68 @@ void tst_Form2::saveWritesTextAndOneCrLf_data()
     QTest::newRow("lone CR ends a line") << QByteArray("a\rb") << "a\r\nb\r\n"
                                          << QByteArray("a\r\nb\r\n\r\n");
     QTest::newRow("empty") << QByteArray() << "" << QByteArray("\r\n");
+    // Long lines are shown as pieces; the breaks between them are not the message's.
+    const QByteArray word(10000, 'x');
+    QTest::newRow("one long word")
+        << word + "\r\nend" << QString(word + "\r\nend\r\n") << word + "\r\nend\r\n\r\n";
+    QByteArray words = QByteArray("lorem\tipsum\xa0"
+                                  "dolor ")
+                           .repeated(600);
+    words.insert(1010, '\n');
+    words.insert(3000, "\r\n\r\n");
+    const QString shown = QString::fromLatin1(words);
+    QTest::newRow("long lines of words") << words + "\rtail" << shown + "\r\ntail\r\n"
+                                         << words + "\r\ntail\r\n\r\n";
+}
+
+void tst_Form2::editsAtAPieceBreakKeepTheText_data()
+{
+    // Where the box broke a long line into pieces: the cursor is placed at offset from the
+    // break (selecting on to selectTo), keys are typed; the message is the original with
+    // from..to replaced by inserted.
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<int>("selectTo");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<QString>("inserted");
+    QTest::newRow("type before") << 0 << 0 << "z" << 0 << 0 << "z";
+    QTest::newRow("type after") << 1 << 1 << "z" << 0 << 0 << "z";
+    QTest::newRow("Enter after") << 1 << 1 << "Return" << 0 << 0 << "\r\n";
+    QTest::newRow("Shift+Enter before") << 0 << 0 << "Shift+Return" << 0 << 0 << "\r\n";
+    QTest::newRow("Enter over it") << -2 << 3 << "Return" << -2 << 2 << "\r\n";
+    QTest::newRow("Backspace after") << 1 << 1 << "Backspace" << -1 << 0 << "";
+    QTest::newRow("Delete before") << 0 << 0 << "Del" << 0 << 1 << "";
+    QTest::newRow("copy across, paste back") << -3 << 4 << "Ctrl+C, Ctrl+V" << 0 << 0 << "";
+    QTest::newRow("paste lines after") << 1 << 1 << "Ctrl+V" << 0 << 0 << "a\r\nb";
+    QTest::newRow("undo after Enter") << 1 << 1 << "Return, Ctrl+Z" << 0 << 0 << "";
+}
+
+void tst_Form2::editsAtAPieceBreakKeepTheText()
+{
+    QFETCH(int, offset);
+    QFETCH(int, selectTo);
+    QFETCH(QString, keys);
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(QString, inserted);
+    MessagesFixture f;
+    f.dir.write(QStringLiteral("m.msg"), QByteArray("lorem ipsum ").repeated(1000));
+    Form2 *viewer = f.open(QStringLiteral("m.msg"));
+    QVERIFY(viewer);
+    const QString original = f.state.referenceText;
+    const int breakAt = viewer->Text1->document()->firstBlock().length() - 1;
+    QVERIFY(breakAt > 10 && breakAt < 2000);
+    QTextCursor cursor = viewer->Text1->textCursor();
+    cursor.setPosition(breakAt + offset);
+    cursor.setPosition(breakAt + selectTo, QTextCursor::KeepAnchor);
+    viewer->Text1->setTextCursor(cursor);
+    if (keys == QLatin1String("Ctrl+V"))
+        QGuiApplication::clipboard()->setText(QString(inserted).replace("\r\n", "\n"));
+    QTest::keySequence(viewer->Text1, QKeySequence(keys));
+    const QString expected = QString(original).replace(breakAt + from, to - from, inserted);
+    QCOMPARE(viewer->Text1->messageText().mid(breakAt - 20, 40), expected.mid(breakAt - 20, 40));
+    QCOMPARE(viewer->Text1->messageText(), expected);
 }
 
 void tst_Form2::saveWritesTextAndOneCrLf()
