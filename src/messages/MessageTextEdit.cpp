@@ -24,18 +24,23 @@ MessageTextEdit::MessageTextEdit(const QString &name, QWidget *parent)
 
 namespace {
 
-// Marks a paragraph break the box inserted into a long line; the file has none there.
-constexpr int InsertedBreak = QTextFormat::UserProperty + 1;
+// What a line break in the box stands for in the message, where the box changed it: a break it
+// inserted into a long line stands for nothing; in a message of many lines, lines are joined
+// into paragraphs of about PieceLength characters, a CR LF becoming a line break within one.
+// Unmarked paragraph breaks stand for CR LF; unmarked line breaks for LF, or CR LF where the
+// lines are joined.
+constexpr int StandsFor = QTextFormat::UserProperty + 1;
+enum Meaning { Nothing = 1, LineFeed, CrLf };
 
 bool isInsertedBreak(const QTextBlock &block)
 {
     // A block's character format is that of the paragraph break before it.
-    return block.charFormat().boolProperty(InsertedBreak);
+    return block.charFormat().intProperty(StandsFor) == Nothing;
 }
 
 QTextCharFormat withoutMark(QTextCharFormat format)
 {
-    format.clearProperty(InsertedBreak);
+    format.clearProperty(StandsFor);
     return format;
 }
 
@@ -43,30 +48,56 @@ QTextCharFormat withoutMark(QTextCharFormat format)
 
 QString MessageTextEdit::messageText() const
 {
+    if (m_hasMarks)
+        return textBetween(0, document()->characterCount() - 1);
     // The raw text keeps every character as typed (toPlainText() would turn a no-break space
     // into a space); paragraphs are separated by U+2029, line breaks within one are U+2028.
-    QString text = m_hasInsertedBreaks ? withoutInsertedBreaks(0, document()->characterCount() - 1)
-                                       : document()->toRawText();
+    QString text = document()->toRawText();
     text.replace(QChar::LineSeparator, QLatin1Char('\n'));
     text.replace(QChar::ParagraphSeparator, QLatin1String("\r\n"));
     return text;
 }
 
-QString MessageTextEdit::withoutInsertedBreaks(int from, int to) const
+QString MessageTextEdit::textBetween(int from, int to) const
 {
     const QString raw = document()->toRawText();
-    QString text;
-    text.reserve(to - from);
-    int at = from;
-    for (QTextBlock block = document()->findBlock(from).next();
-         block.isValid() && block.position() <= to; block = block.next()) {
-        if (!isInsertedBreak(block))
-            continue;
-        const int breakAt = block.position() - 1;
-        text += QStringView(raw).mid(at, breakAt - at);
-        at = breakAt + 1;
+    QList<std::pair<int, int>> marks; // position, meaning; in order
+    for (QTextBlock block = document()->findBlock(from); block.isValid() && block.position() <= to;
+         block = block.next()) {
+        const int before = block.charFormat().intProperty(StandsFor);
+        if (before && block.position() > from)
+            marks.append({ block.position() - 1, before });
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const int meaning = fragment.charFormat().intProperty(StandsFor);
+            for (int at = fragment.position();
+                 meaning && at < fragment.position() + fragment.length(); ++at) {
+                if (raw.at(at) == QChar::LineSeparator)
+                    marks.append({ at, meaning });
+            }
+        }
     }
-    text += QStringView(raw).mid(at, to - at);
+    QString text;
+    text.reserve(to - from + (to - from) / 32);
+    qsizetype mark = 0;
+    int run = from;
+    for (int at = from; at < to; ++at) {
+        const QChar c = raw.at(at);
+        if (c != QChar::ParagraphSeparator && c != QChar::LineSeparator)
+            continue;
+        text += QStringView(raw).mid(run, at - run);
+        run = at + 1;
+        int meaning = c == QChar::ParagraphSeparator || m_linesJoined ? CrLf : LineFeed;
+        while (mark < marks.size() && marks.at(mark).first < at)
+            ++mark;
+        if (mark < marks.size() && marks.at(mark).first == at)
+            meaning = marks.at(mark).second;
+        if (meaning == CrLf)
+            text += QLatin1String("\r\n");
+        else if (meaning == LineFeed)
+            text += QLatin1Char('\n');
+    }
+    text += QStringView(raw).mid(run, to - run);
     return text;
 }
 
@@ -92,6 +123,7 @@ bool hasOverlongWord(const QString &text)
 // this are shown as pieces of about PieceLength characters.
 constexpr qsizetype LongestParagraph = 4096;
 constexpr qsizetype PieceLength = 1024;
+constexpr qsizetype JoinedFromLines = 2000;
 
 bool hasLongParagraph(const QString &text)
 {
@@ -107,21 +139,51 @@ bool hasLongParagraph(const QString &text)
     return false;
 }
 
-// Where the piece starting at start should end: after a space or tab in its second half, so
-// the pieces read like wrapped lines; else at its full length, never inside a surrogate pair.
+using Marks = QList<std::pair<int, Meaning>>;
+
+// CR LF as a paragraph break, a lone LF as a line break within one. In one pass: replace()
+// takes seconds for a million CR LFs.
+QString shownText(const QString &text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n')) {
+            shown += QChar::ParagraphSeparator;
+            ++i;
+        } else {
+            shown += c == QLatin1Char('\n') ? QChar::LineSeparator : c;
+        }
+    }
+    return shown;
+}
+
+bool isBlank(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
+
+// Where the piece starting at start should end: at a lone LF in its second half (which then
+// becomes the paragraph break), else after a space or tab there, so the pieces read like
+// wrapped lines; else at its full length, never inside a surrogate pair.
 qsizetype pieceEnd(const QString &text, qsizetype start)
 {
     const qsizetype end = start + PieceLength;
     for (qsizetype i = end - 1; i >= start + PieceLength / 2; --i) {
-        if (text.at(i) == QLatin1Char(' ') || text.at(i) == QLatin1Char('\t'))
+        if (text.at(i) == QChar::LineSeparator)
+            return i;
+    }
+    for (qsizetype i = end - 1; i >= start + PieceLength / 2; --i) {
+        if (isBlank(text.at(i)))
             return i + 1;
     }
     return text.at(end - 1).isHighSurrogate() ? end - 1 : end;
 }
 
 // The text with a paragraph break between the pieces of every long line; breaks gets their
-// positions.
-QString pieced(const QString &text, QList<int> *breaks)
+// positions and meanings.
+QString pieced(const QString &text, Marks *breaks)
 {
     QString out;
     out.reserve(text.size() + text.size() / (PieceLength / 2) + 1);
@@ -134,9 +196,10 @@ QString pieced(const QString &text, QList<int> *breaks)
             while (end - start > PieceLength) {
                 const qsizetype cut = pieceEnd(text, start);
                 out += QStringView(text).mid(start, cut - start);
-                breaks->append(int(out.size()));
+                const bool atLineFeed = text.at(cut) == QChar::LineSeparator;
+                breaks->append({ int(out.size()), atLineFeed ? LineFeed : Nothing });
                 out += QChar::ParagraphSeparator;
-                start = cut;
+                start = atLineFeed ? cut + 1 : cut;
             }
         }
         out += QStringView(text).mid(start, end - start);
@@ -147,32 +210,74 @@ QString pieced(const QString &text, QList<int> *breaks)
     return out;
 }
 
+// Lines of a message of many lines joined into paragraphs of about PieceLength characters
+// (each CR LF a line break, each lone LF a marked one), long lines cut as pieced() does.
+QString joined(const QString &text, Marks *marks)
+{
+    QString out;
+    out.reserve(text.size() + text.size() / (PieceLength / 2) + 1);
+    qsizetype paragraphStart = 0;
+    qsizetype lineStart = 0;
+    const auto endParagraph = [&](Meaning meaning) {
+        if (meaning != CrLf)
+            marks->append({ int(out.size()), meaning });
+        out += QChar::ParagraphSeparator;
+        paragraphStart = out.size();
+    };
+    for (const QChar c : text) {
+        const bool full = out.size() - paragraphStart >= PieceLength;
+        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator) {
+            const Meaning meaning = c == QChar::ParagraphSeparator ? CrLf : LineFeed;
+            if (full) {
+                endParagraph(meaning);
+            } else {
+                if (meaning != CrLf)
+                    marks->append({ int(out.size()), meaning });
+                out += QChar::LineSeparator;
+            }
+            lineStart = out.size();
+            continue;
+        }
+        out += c;
+        if (full && out.size() - lineStart > LongestParagraph
+            && (isBlank(c)
+                || (out.size() - paragraphStart >= 2 * PieceLength && !c.isHighSurrogate())))
+            endParagraph(Nothing);
+    }
+    return out;
+}
+
 } // namespace
 
 void MessageTextEdit::setMessageText(const QString &text)
 {
-    QString shown = text;
-    shown.replace(QLatin1String("\r\n"), QString(QChar::ParagraphSeparator));
-    shown.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    QString shown = shownText(text);
     // Such a text wraps anywhere, which takes time in proportion to its length.
     setWordWrapMode(hasOverlongWord(shown) ? QTextOption::WrapAnywhere
                                            : QTextOption::WrapAtWordBoundaryOrAnywhere);
-    QList<int> breaks;
-    m_hasInsertedBreaks = hasLongParagraph(shown);
-    setPlainText(m_hasInsertedBreaks ? pieced(shown, &breaks) : shown);
-    if (!m_hasInsertedBreaks)
+    // Every paragraph of the box costs time when the text is set: a message of many lines has
+    // them joined.
+    Marks marks;
+    m_linesJoined = shown.count(QChar::ParagraphSeparator) >= JoinedFromLines;
+    if (m_linesJoined)
+        shown = joined(shown, &marks);
+    else if (hasLongParagraph(shown))
+        shown = pieced(shown, &marks);
+    m_hasMarks = m_linesJoined || !marks.isEmpty();
+    setPlainText(shown);
+    if (marks.isEmpty())
         return;
     // Marked without an undo step: undoing would otherwise join the pieces.
     QTextDocument *doc = document();
     doc->setUndoRedoEnabled(false);
     QTextCursor cursor(doc);
     QTextCharFormat mark;
-    mark.setProperty(InsertedBreak, true);
     // One edit: the box hears of one change, not of one per mark.
     cursor.beginEditBlock();
-    for (const int at : std::as_const(breaks)) {
+    for (const auto &[at, meaning] : std::as_const(marks)) {
         cursor.setPosition(at);
         cursor.setPosition(at + 1, QTextCursor::KeepAnchor);
+        mark.setProperty(StandsFor, meaning);
         cursor.mergeCharFormat(mark);
     }
     cursor.endEditBlock();
@@ -215,12 +320,11 @@ void MessageTextEdit::insertOwnBreak()
 QMimeData *MessageTextEdit::createMimeDataFromSelection() const
 {
     const QTextCursor cursor = textCursor();
-    if (!m_hasInsertedBreaks || !cursor.hasSelection())
+    if (!m_hasMarks || !cursor.hasSelection())
         return QPlainTextEdit::createMimeDataFromSelection();
-    // As the plain text of a selection is copied, with the inserted breaks left out.
-    QString text = withoutInsertedBreaks(cursor.selectionStart(), cursor.selectionEnd());
-    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    // As the plain text of a selection is copied: the message's line breaks as LF.
+    QString text = textBetween(cursor.selectionStart(), cursor.selectionEnd());
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QChar::Nbsp, QLatin1Char(' '));
     auto *data = new QMimeData;
     data->setText(text);
@@ -229,7 +333,7 @@ QMimeData *MessageTextEdit::createMimeDataFromSelection() const
 
 void MessageTextEdit::insertFromMimeData(const QMimeData *source)
 {
-    if (!m_hasInsertedBreaks || !source->hasText()) {
+    if (!m_hasMarks || !source->hasText()) {
         QPlainTextEdit::insertFromMimeData(source);
         return;
     }
@@ -256,12 +360,12 @@ void MessageTextEdit::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
-    if (m_hasInsertedBreaks && !isReadOnly() && deleteAcrossInsertedBreak(event)) {
+    if (m_hasMarks && !isReadOnly() && deleteAcrossInsertedBreak(event)) {
         event->accept();
         return;
     }
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        && ((event->modifiers() & Qt::ShiftModifier) || m_hasInsertedBreaks) && !isReadOnly()) {
+        && ((event->modifiers() & Qt::ShiftModifier) || m_hasMarks) && !isReadOnly()) {
         insertOwnBreak();
         event->accept();
         return;

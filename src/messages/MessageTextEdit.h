@@ -7,9 +7,11 @@
 // file written elsewhere) is kept as a line break within the paragraph, so a message that is
 // opened and saved unchanged keeps every byte.
 //
-// The box lays out only the paragraphs in view, but a paragraph always as a whole: a line of
-// megabytes would take seconds. Such a line is shown as pieces, each ending in a paragraph break
-// marked as inserted by the box; messageText() leaves the marked breaks out.
+// The box lays out only the paragraphs in view, but a paragraph always as a whole (a line of
+// megabytes would take seconds), and every paragraph costs time when the text is set (a
+// million lines would too). So a long line is shown as pieces and many lines are joined into
+// fewer paragraphs; the breaks that differ from the message are marked in their character
+// format, and messageText() reads them back.
 class MessageTextEdit : public QPlainTextEdit
 {
     Q_OBJECT
@@ -28,11 +30,12 @@ protected:
     void insertFromMimeData(const QMimeData *source) override;
 
 private:
-    // The text from..to of the document, without the marked breaks.
-    QString withoutInsertedBreaks(int from, int to) const;
+    // The message's text at from..to of the document.
+    QString textBetween(int from, int to) const;
     bool deleteAcrossInsertedBreak(QKeyEvent *event);
     // Types a paragraph break that is the user's own, whatever format it would inherit.
     void insertOwnBreak();
 
-    bool m_hasInsertedBreaks = false;
+    bool m_hasMarks = false;
+    bool m_linesJoined = false;
 };

@@ -85,6 +85,12 @@ void tst_Form2::saveWritesTextAndOneCrLf_data()
     const QString shown = QString::fromLatin1(words);
     QTest::newRow("long lines of words") << words + "\rtail" << shown + "\r\ntail\r\n"
                                          << words + "\r\ntail\r\n\r\n";
+    // Many lines are joined into fewer paragraphs, a CR LF becoming a break within one.
+    QByteArray lines = QByteArray("a line\r\n").repeated(2500);
+    lines.insert(5000, "lone\nLF\n\n");
+    lines.insert(9002, QByteArray("long ").repeated(1000));
+    QTest::newRow("many lines") << lines + "\rend" << QString::fromLatin1(lines) + "\r\nend\r\n"
+                                << lines + "\r\nend\r\n\r\n";
 }
 
 void tst_Form2::editsAtAPieceBreakKeepTheText_data()
