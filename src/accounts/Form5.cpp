@@ -11,6 +11,7 @@
 #include "store/SlotTable.h"
 #include "store/Store.h"
 #include "widgets/FileListBox.h"
+#include "widgets/Palette.h"
 #include "widgets/Picture.h"
 #include "widgets/Twips.h"
 
@@ -56,18 +57,19 @@ Form5::Form5(AppState &state, QWidget *parent)
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(tr("Log In"));
     setFixedSize(330, 190);
-    useLayoutFont(this);
+    Palette::useLayoutFont(this);
     Picture::installBackground(this, QStringLiteral(":/pictures/background-login.svg"));
-    setStyleSheet(QStringLiteral(
-        "QLabel { color: #10263d; font-weight: bold; background: transparent; }"
-        "QLineEdit { color: #00ff66; background-color: black; border: 1px solid #147a80;"
-        " selection-background-color: #147a80; }"
+    setStyleSheet(Palette::style(QStringLiteral(
+        "QLabel { color: $ink; font-weight: bold; background: transparent; }"
+        "QLineEdit { color: $screen; background-color: $screenground; border: 1px solid $teal;"
+        " selection-background-color: $teal; }"
         // The buttons look like the About window's.
-        "QPushButton { color: #ffffff; background: #147a80; border: 1px solid #0a3c40;"
+        "QPushButton { color: $white; background: $teal; border: 1px solid $edge;"
         " border-radius: 4px; font-weight: bold; }"
-        "QPushButton:pressed { background: #0f5e63; }"
-        "QPushButton:focus { border: 2px solid #f4c542; }"
-        "QPushButton:disabled { color: #e6f1f0; background: #8fb9b6; border-color: #7aa8a5; }"));
+        "QPushButton:pressed { background: $deepteal; }"
+        "QPushButton:focus { border: 2px solid $focus; }"
+        "QPushButton:disabled { color: $ground; background: $disabled; border-color: "
+        "$disablededge; }")));
 
     uss = new QComboBox(this);
     uss->setObjectName(QStringLiteral("uss"));

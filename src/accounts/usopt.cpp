@@ -4,6 +4,7 @@
 #include "desktop/Dialogs.h"
 #include "store/SlotTable.h"
 #include "store/Store.h"
+#include "widgets/Palette.h"
 #include "widgets/Picture.h"
 #include "widgets/PictureButton.h"
 #include "widgets/Twips.h"
@@ -29,10 +30,10 @@ const QRect UserNameRow = twips(3120, 600, 1695, 285);
 const QRect PasswordRow = twips(3120, 960, 1695, 285);
 
 const QString BoxStyle = QStringLiteral(
-    "QLineEdit { color: #00ff66; background-color: black; border: 1px solid #0b3d40;"
-    " padding: 0px; selection-background-color: #147a80; }");
+    "QLineEdit { color: $screen; background-color: $screenground; border: 1px solid $edge;"
+    " padding: 0px; selection-background-color: $teal; }");
 const QString PlaceholderStyle = QStringLiteral(
-    "QLineEdit { color: #808080; background-color: #c0c0c0; border: 1px solid #808080; }");
+    "QLineEdit { color: $greyed; background-color: $greyedground; border: 1px solid $greyed; }");
 
 QLabel *label(QWidget *parent, const char *name, const QString &text, const QRect &rect)
 {
@@ -48,7 +49,7 @@ QLineEdit *box(QWidget *parent, const QString &name, const QRect &rect,
     auto *b = new QLineEdit(parent);
     b->setObjectName(name);
     b->setGeometry(rect);
-    b->setStyleSheet(style);
+    b->setStyleSheet(Palette::style(style));
     b->hide();
     b->setEnabled(false);
     return b;
@@ -57,7 +58,7 @@ QLineEdit *box(QWidget *parent, const QString &name, const QRect &rect,
 // Bold 8.25 point, made smaller only when this system's font family would cut the caption off.
 void fitCaption(QLabel *l)
 {
-    QFont font = layoutFont(l->font(), 8.25);
+    QFont font = Palette::layoutFont(l->font(), 8.25);
     font.setBold(true);
     while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(l->text()) > l->width())
         font.setPixelSize(font.pixelSize() - 1);
@@ -92,15 +93,16 @@ usopt::usopt(AppState &state, QWidget *parent)
     setWindowTitle(tr("User Options"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setFixedSize(twipsSize(4950, 1950));
-    useLayoutFont(this);
+    Palette::useLayoutFont(this);
     Picture::installBackground(this, QStringLiteral(":/pictures/background-account.svg"));
 
     us = new QListWidget(this);
     us->setObjectName(QStringLiteral("us"));
     us->setGeometry(twips(120, 240, 1935, 1035));
-    us->setStyleSheet(QStringLiteral("QListWidget { color: #3d7bff; background-color: black; }"
-                                     "QListWidget::item:selected { color: white;"
-                                     " background-color: #1d4fd0; }"));
+    us->setStyleSheet(Palette::style(
+        QStringLiteral("QListWidget { color: $listblue; background-color: $screenground; }"
+                       "QListWidget::item:selected { color: white;"
+                       " background-color: $listselection; }")));
     us->setSelectionMode(QAbstractItemView::SingleSelection);
     us->setAccessibleName(tr("Accounts"));
     for (const Slot &slot : SlotTable::all())
@@ -113,7 +115,8 @@ usopt::usopt(AppState &state, QWidget *parent)
     Label3 = label(this, "Label3", tr("Username:"), twips(2160, 600, 960, 255));
     Label2 = label(this, "Label2", tr("Password:"), twips(2160, 960, 960, 255));
     for (QLabel *l : { Label1, Label3, Label2 }) {
-        l->setStyleSheet(QStringLiteral("QLabel { color: #10263d; background: transparent; }"));
+        l->setStyleSheet(
+            Palette::style(QStringLiteral("QLabel { color: $ink; background: transparent; }")));
         fitCaption(l);
     }
 

@@ -14,6 +14,7 @@
 #include "store/Store.h"
 #include "widgets/Accessibility.h"
 #include "widgets/LabelControl.h"
+#include "widgets/Palette.h"
 #include "widgets/Picture.h"
 #include "widgets/PictureButton.h"
 #include "widgets/Twips.h"
@@ -40,7 +41,7 @@ const int StaleTemporarySeconds = 3600;
 
 QFont pointFont(const QFont &base, int points, bool bold)
 {
-    QFont font = layoutFont(base, points);
+    QFont font = Palette::layoutFont(base, points);
     font.setBold(bold);
     return font;
 }
@@ -56,7 +57,7 @@ Form1::Form1(AppState &state, QWidget *parent)
     setWindowTitle(caption());
     setWindowIcon(QIcon(QStringLiteral(":/pictures/notavo.svg")));
     setFixedSize(twipsSize(4665, 2145));
-    useLayoutFont(this);
+    Palette::useLayoutFont(this);
     buildControls();
     connectControls();
     followListings();
@@ -80,15 +81,13 @@ QLabel *Form1::addLabel(const char *name, const QString &text, const QRect &rect
 void Form1::buildControls()
 {
     // The picture's own pale colour shows should it be missing.
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, QColor(0xe6, 0xf1, 0xf0));
-    setPalette(colours);
+    Palette::useWindowGround(this);
     setAutoFillBackground(true);
     Picture::installBackground(this, QStringLiteral(":/pictures/background-main.svg"));
     // The picture draws the boxes of the marks, of the name and the frame of the buttons.
-    setStyleSheet(QStringLiteral("QLabel { color: #10263d; }"
-                                 "QLabel#inb, QLabel#his { color: #0f5e63; }"
-                                 "QLabel#Label1 { color: #d01818; }"));
+    setStyleSheet(Palette::style(QStringLiteral("QLabel { color: $ink; }"
+                                                "QLabel#inb, QLabel#his { color: $deepteal; }"
+                                                "QLabel#Label1 { color: $alert; }")));
 
     Image1 = new Picture(QStringLiteral("Image1"), QStringLiteral(":/pictures/title.svg"), this);
     Image1->setGeometry(twips(960, 120, 2445, 375));

@@ -3,6 +3,7 @@
 #include "AppState.h"
 #include "Form1.h"
 #include "widgets/LabelControl.h"
+#include "widgets/Palette.h"
 #include "widgets/Picture.h"
 #include "widgets/PictureButton.h"
 #include "widgets/Twips.h"
@@ -26,17 +27,15 @@ Form6::Form6(AppState &state, QWidget *parent)
     setWindowTitle(QStringLiteral("Quit Notavo"));
     setWindowIcon(QIcon(QStringLiteral(":/pictures/notavo.svg")));
     setFixedSize(twipsSize(4500, 2400));
-    useLayoutFont(this);
+    Palette::useLayoutFont(this);
 
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, QColor(0xe6, 0xf1, 0xf0));
-    setPalette(colours);
+    Palette::useWindowGround(this);
     setAutoFillBackground(true);
     Picture::installBackground(this, QStringLiteral(":/pictures/background-close.svg"));
-    setStyleSheet(
-        QStringLiteral("QLabel { color: #10263d; }"
-                       "QLabel#qui, QLabel#min { background: #ffffff; border: 1px solid #147a80;"
-                       " font-weight: bold; }"));
+    setStyleSheet(Palette::style(
+        QStringLiteral("QLabel { color: $ink; }"
+                       "QLabel#qui, QLabel#min { background: $white; border: 1px solid $teal;"
+                       " font-weight: bold; }")));
 
     qui = addLabel("qui", QString(), twips(480, 540, 255, 255));
     Label1 = addLabel("Label1", tr("Quit Notavo"), twips(900, 510, 3300, 315));

@@ -2,6 +2,7 @@
 
 #include "AppState.h"
 #include "Form1.h"
+#include "widgets/Palette.h"
 #include "widgets/Picture.h"
 #include "widgets/Twips.h"
 
@@ -18,14 +19,12 @@ Form7::Form7(AppState &state, QWidget *parent)
     setWindowTitle(QStringLiteral("Notavo"));
     setWindowIcon(QIcon(QStringLiteral(":/pictures/notavo.svg")));
     setFixedSize(twipsSize(6015, 2760));
-    useLayoutFont(this);
+    Palette::useLayoutFont(this);
 
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, QColor(0xe6, 0xf1, 0xf0));
-    setPalette(colours);
+    Palette::useWindowGround(this);
     setAutoFillBackground(true);
     Picture::installBackground(this, QStringLiteral(":/pictures/background-splash.svg"));
-    setStyleSheet(QStringLiteral("QLabel { color: #10263d; }"));
+    setStyleSheet(Palette::style(QStringLiteral("QLabel { color: $ink; }")));
 
     Image1 = new Picture(QStringLiteral("Image1"), QStringLiteral(":/pictures/title.svg"), this);
     Image1->setGeometry(twips(1200, 480, 3615, 555));
@@ -34,7 +33,7 @@ Form7::Form7(AppState &state, QWidget *parent)
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setGeometry(twips(240, 1320, 5535, 480));
     Label2->setAlignment(Qt::AlignCenter);
-    QFont large = layoutFont(font(), 14);
+    QFont large = Palette::layoutFont(font(), 14);
     large.setBold(true);
     Label2->setFont(large);
 
@@ -42,7 +41,7 @@ Form7::Form7(AppState &state, QWidget *parent)
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(twips(240, 2160, 5535, 300));
     Label1->setAlignment(Qt::AlignCenter);
-    Label1->setStyleSheet(QStringLiteral("color: #0f5e63;"));
+    Label1->setStyleSheet(Palette::style(QStringLiteral("color: $deepteal;")));
 
     // Ticks once: the first tick unloads the window.
     Timer1 = new QTimer(this);

@@ -1,6 +1,7 @@
 #include "about.h"
 
 #include "AppState.h"
+#include "widgets/Palette.h"
 #include "widgets/Picture.h"
 #include "widgets/Twips.h"
 
@@ -16,20 +17,18 @@ about::about(AppState &state, QWidget *parent)
     setWindowTitle(tr("About Notavo"));
     setWindowIcon(QIcon(QStringLiteral(":/pictures/notavo.svg")));
     setFixedSize(twipsSize(5400, 3900));
-    useLayoutFont(this);
+    Palette::useLayoutFont(this);
 
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, QColor(0xe6, 0xf1, 0xf0));
-    setPalette(colours);
+    Palette::useWindowGround(this);
     setAutoFillBackground(true);
     Picture::installBackground(this, QStringLiteral(":/pictures/background-about.svg"));
-    setStyleSheet(QStringLiteral(
-        "QLabel { color: #10263d; }"
-        "QLabel#Label1, QLabel#Label3 { color: #0f5e63; }"
-        "QPushButton { color: #ffffff; background: #147a80; border: 1px solid #0a3c40;"
-        " border-radius: 4px; font-weight: bold; }"
-        "QPushButton:pressed { background: #0f5e63; }"
-        "QPushButton:focus { border: 2px solid #f4c542; }"));
+    setStyleSheet(Palette::style(
+        QStringLiteral("QLabel { color: $ink; }"
+                       "QLabel#Label1, QLabel#Label3 { color: $deepteal; }"
+                       "QPushButton { color: $white; background: $teal; border: 1px solid $edge;"
+                       " border-radius: 4px; font-weight: bold; }"
+                       "QPushButton:pressed { background: $deepteal; }"
+                       "QPushButton:focus { border: 2px solid $focus; }")));
 
     Image1 = new Picture(QStringLiteral("Image1"), QStringLiteral(":/pictures/title.svg"), this);
     Image1->setGeometry(twips(1477, 240, 2445, 375));
@@ -52,7 +51,7 @@ about::about(AppState &state, QWidget *parent)
     Label3->setObjectName(QStringLiteral("Label3"));
     Label3->setGeometry(twips(360, 2940, 4680, 255));
     for (QLabel *line : { Label1, Label3 })
-        line->setFont(layoutFont(line->font(), 8));
+        line->setFont(Palette::layoutFont(line->font(), 8));
 
     Command1 = new QPushButton(tr("OK"), this);
     Command1->setObjectName(QStringLiteral("Command1"));

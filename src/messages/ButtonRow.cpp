@@ -1,5 +1,6 @@
 #include "ButtonRow.h"
 
+#include "widgets/Palette.h"
 #include "widgets/PictureButton.h"
 #include "widgets/Twips.h"
 
@@ -15,7 +16,7 @@ constexpr int Height = 375;
 
 ButtonRow::ButtonRow(QWidget *window)
     : m_window(window)
-    , m_font(layoutFont(window->font(), 9 * 0.85))
+    , m_font(Palette::layoutFont(window->font(), 9 * 0.85))
 { }
 
 PictureButton *ButtonRow::add(const char *name, const QString &caption, int leftTwips,

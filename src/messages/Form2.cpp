@@ -8,6 +8,7 @@
 #include "fs/PathFunctions.h"
 #include "store/MessageFileName.h"
 #include "store/Store.h"
+#include "widgets/Palette.h"
 #include "widgets/Picture.h"
 #include "widgets/PictureButton.h"
 #include "widgets/Twips.h"
@@ -23,12 +24,13 @@ Form2::Form2(AppState &state, QWidget *parent)
     setWindowTitle(QStringLiteral("Message :"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setFixedSize(twipsSize(4560, 4005));
-    useLayoutFont(this);
+    Palette::useLayoutFont(this);
     Picture::installBackground(this, QStringLiteral(":/pictures/background-viewer.svg"));
 
     Text1 = new MessageTextEdit(QStringLiteral("Text1"), this);
     Text1->setGeometry(twips(120, 120, 4335, 3255));
-    Text1->setStyleSheet(QStringLiteral("color: #00ff66; background-color: #000000;"));
+    Text1->setStyleSheet(
+        Palette::style(QStringLiteral("color: $screen; background-color: $screenground;")));
     Text1->setAccessibleName(tr("Message"));
 
     filn = new QLineEdit(QStringLiteral("Filename"), this);

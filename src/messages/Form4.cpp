@@ -13,6 +13,7 @@
 #include "store/SlotTable.h"
 #include "store/Store.h"
 #include "widgets/FileListBox.h"
+#include "widgets/Palette.h"
 #include "widgets/Picture.h"
 #include "widgets/PictureButton.h"
 #include "widgets/Twips.h"
@@ -61,15 +62,16 @@ Form4::Form4(AppState &state, QWidget *parent)
     setWindowTitle(QStringLiteral("History"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setFixedSize(twipsSize(4560, 4005));
-    useLayoutFont(this);
+    Palette::useLayoutFont(this);
     Picture::installBackground(this, QStringLiteral(":/pictures/background-viewer.svg"));
 
     File1 = new FileListBox(QStringLiteral("File1"), this);
     File1->setGeometry(twips(120, 120, 4335, 2820));
     File1->setAccessibleName(tr("Messages"));
-    File1->setStyleSheet(QStringLiteral("QListWidget { color: #00ff66; background-color: #000000; }"
-                                        "QListWidget::item:selected { color: #ffffff;"
-                                        " background-color: #147a80; }"));
+    File1->setStyleSheet(Palette::style(
+        QStringLiteral("QListWidget { color: $screen; background-color: $screenground; }"
+                       "QListWidget::item:selected { color: $white;"
+                       " background-color: $teal; }")));
 
     inbred = tab(this, "inbred", tr("Inbox"), twips(120, 3000, 2100, 435), true);
     inblur = tab(this, "inblur", tr("Inbox"), twips(120, 3000, 2100, 435), false);

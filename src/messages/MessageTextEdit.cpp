@@ -1,4 +1,5 @@
 #include "MessageTextEdit.h"
+#include "widgets/Palette.h"
 
 #include <QKeyEvent>
 #include <QMimeData>
@@ -14,12 +15,12 @@ MessageTextEdit::MessageTextEdit(const QString &name, QWidget *parent)
     // A file may hold a tab; typing one should not move the focus instead.
     setTabChangesFocus(false);
     // The scroll bar in the colours of the windows instead of the plain grey one.
-    verticalScrollBar()->setStyleSheet(QStringLiteral(
-        "QScrollBar:vertical { background: #10263d; width: 12px; margin: 0; }"
-        "QScrollBar::handle:vertical { background: #147a80; min-height: 24px;"
+    verticalScrollBar()->setStyleSheet(Palette::style(QStringLiteral(
+        "QScrollBar:vertical { background: $ink; width: 12px; margin: 0; }"
+        "QScrollBar::handle:vertical { background: $teal; min-height: 24px;"
         " border-radius: 4px; margin: 2px; }"
         "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
-        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"));
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }")));
 }
 
 namespace {

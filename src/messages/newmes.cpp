@@ -9,6 +9,7 @@
 #include "store/SlotTable.h"
 #include "store/Store.h"
 #include "widgets/FileListBox.h"
+#include "widgets/Palette.h"
 #include "widgets/Picture.h"
 #include "widgets/PictureButton.h"
 #include "widgets/Twips.h"
@@ -27,7 +28,7 @@ namespace {
 constexpr int ShownClockMs = 200;
 constexpr int HiddenClockMs = 1000;
 
-const char *const FieldStyle = "color: #00ff66; background-color: #000000;";
+const char *const FieldStyle = "color: $screen; background-color: $screenground;";
 
 QLabel *caption(QWidget *parent, const char *name, const QString &text, const QRect &rect)
 {
@@ -35,7 +36,7 @@ QLabel *caption(QWidget *parent, const char *name, const QString &text, const QR
     label->setObjectName(QLatin1String(name));
     label->setGeometry(rect);
     // Navy on the pale picture, as the captions of the other windows.
-    label->setStyleSheet(QStringLiteral("color: #10263d; font-weight: bold;"));
+    label->setStyleSheet(Palette::style(QStringLiteral("color: $ink; font-weight: bold;")));
     return label;
 }
 
@@ -44,7 +45,7 @@ QLineEdit *field(QWidget *parent, const char *name, const QRect &rect)
     auto *edit = new QLineEdit(parent);
     edit->setObjectName(QLatin1String(name));
     edit->setGeometry(rect);
-    edit->setStyleSheet(QLatin1String(FieldStyle));
+    edit->setStyleSheet(Palette::style(QLatin1String(FieldStyle)));
     return edit;
 }
 
@@ -62,7 +63,7 @@ QComboBox *combo(QWidget *parent, const char *name, const QStringList &items, co
     box->setCurrentIndex(-1);
     box->setEditText(QString());
     box->setGeometry(rect);
-    box->setStyleSheet(QLatin1String(FieldStyle));
+    box->setStyleSheet(Palette::style(QLatin1String(FieldStyle)));
     return box;
 }
 
@@ -75,7 +76,7 @@ newmes::newmes(AppState &state, QWidget *parent)
     setObjectName(QStringLiteral("newmes"));
     setWindowTitle(QStringLiteral("New Message"));
     setFixedSize(360, 334);
-    useLayoutFont(this);
+    Palette::useLayoutFont(this);
     Picture::installBackground(this, QStringLiteral(":/pictures/background-compose.svg"));
 
     QLabel *label1 = caption(this, "Label1", tr("To:"), QRect(8, 12, 60, 22));
@@ -107,7 +108,7 @@ newmes::newmes(AppState &state, QWidget *parent)
     Text3 = new MessageTextEdit(QStringLiteral("Text3"), this);
     Text3->setGeometry(8, 98, 344, 190);
     Text3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Text3->setStyleSheet(QLatin1String(FieldStyle));
+    Text3->setStyleSheet(Palette::style(QLatin1String(FieldStyle)));
     Text3->setAccessibleName(tr("Message"));
 
     ok = PictureButton::createPair(this, QStringLiteral("ok"), tr("OK"), QRect(196, 298, 76, 25),

@@ -1,6 +1,7 @@
 #include "LabelControl.h"
 
 #include "Accessibility.h"
+#include "widgets/Palette.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -117,9 +118,10 @@ LabelControl *LabelControl::attach(QLabel *label, Kind kind, std::function<void(
     label->setFocusPolicy(Qt::TabFocus);
     // The accent yellow behind the focused label, so a keyboard user sees at a glance where
     // Space acts (a dotted frame was lost in the marks' own boxes).
-    label->setStyleSheet(label->styleSheet()
-                         + QStringLiteral("QLabel:focus { background-color: #f4c542;"
-                                          " border: 1px solid #10263d; border-radius: 2px; }"));
+    label->setStyleSheet(
+        Palette::style(label->styleSheet()
+                       + QStringLiteral("QLabel:focus { background-color: $focus;"
+                                        " border: 1px solid $ink; border-radius: 2px; }")));
     label->installEventFilter(control);
 
     // An interface made for the label before it became a control (setting its accessible name

@@ -1,5 +1,6 @@
 #include "PictureButton.h"
 
+#include "Palette.h"
 #include "Picture.h"
 
 #include <QAccessible>
@@ -87,20 +88,21 @@ void PictureButton::paintEvent(QPaintEvent *)
     if (QSvgRenderer *renderer = Picture::renderer(m_picture)) {
         renderer->render(&painter, area);
     } else {
-        painter.setPen(QColor(0x0b, 0x3d, 0x40));
-        painter.setBrush(QColor(0x14, 0x7a, 0x80));
+        painter.setPen(Palette::color(QStringLiteral("edge")));
+        painter.setBrush(Palette::color(QStringLiteral("teal")));
         painter.drawRoundedRect(area.adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
     }
     if (!text().isEmpty()) {
         QFont captionFont = font();
         captionFont.setBold(true);
         painter.setFont(captionFont);
-        painter.setPen(m_picture.contains(QLatin1String("pressed")) ? QColor(0xff, 0xe0, 0x8a)
-                                                                      : QColor(Qt::white));
+        painter.setPen(m_picture.contains(QLatin1String("pressed"))
+                           ? Palette::color(QStringLiteral("pressedcaption"))
+                           : Palette::color(QStringLiteral("white")));
         painter.drawText(area, Qt::AlignCenter | Qt::TextWordWrap, text());
     }
     if (hasFocus()) {
-        QPen focusPen(QColor(0xf4, 0xc5, 0x42));
+        QPen focusPen(Palette::color(QStringLiteral("focus")));
         focusPen.setWidthF(1.5);
         focusPen.setStyle(Qt::DotLine);
         painter.setPen(focusPen);
