@@ -1,10 +1,10 @@
 #pragma once
 
+#include "core/Platform.h"
 #include "desktop/Clock.h"
 #include "desktop/Dialogs.h"
 #include "desktop/Glint.h"
 #include "desktop/Notifier.h"
-#include "desktop/Platform.h"
 #include "desktop/ShellLink.h"
 
 #include <functional>

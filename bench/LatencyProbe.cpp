@@ -2,8 +2,9 @@
 
 #include "BenchPlatform.h"
 #include "Stats.h"
-#include "app/AppState.h"
 #include "app/Form1.h"
+#include "app/WindowRegistry.h"
+#include "core/AppState.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -122,7 +123,8 @@ LatencyResult runLatencyProbe(const LatencyOptions &options)
 
     BenchPlatform desktop;
     AppState state(dataFolder, desktop.platform());
-    Form1 window(state);
+    WindowRegistry windows(state);
+    Form1 window(windows);
     window.Form_Load();
 
     qint64 shownAt = 0;

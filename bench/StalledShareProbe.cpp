@@ -2,10 +2,11 @@
 
 #include "BenchPlatform.h"
 #include "Stats.h"
-#include "app/AppState.h"
 #include "app/Form1.h"
 #include "app/Form6.h"
 #include "app/Form8.h"
+#include "app/WindowRegistry.h"
+#include "core/AppState.h"
 #include "fs/FolderWatch.h"
 #include "support/PausableShare.h"
 
@@ -38,7 +39,8 @@ StalledShareResult runStalledShareProbe(PausableShare &share, int stopSeconds)
     share.source().makeFolder(QStringLiteral("History"));
     BenchPlatform desktop;
     AppState state(share.mountPoint(), desktop.platform());
-    Form1 window(state);
+    WindowRegistry windows(state);
+    Form1 window(windows);
     window.Form_Load();
     share.source().write(QStringLiteral("first.msg"), "x");
     waitUntil([&] { return window.inb->text() == Form1::inboxCountText(1); }, 5000);
@@ -60,8 +62,8 @@ StalledShareResult runStalledShareProbe(PausableShare &share, int stopSeconds)
     QTimer user;
     user.setInterval(500);
     QObject::connect(&user, &QTimer::timeout, [&] {
-        Form6 &dialog = state.form6();
-        QMenu *menu = state.form8().mnu;
+        Form6 &dialog = windows.form6();
+        QMenu *menu = windows.form8().mnu;
         if (dialog.isVisible()) {
             dialog.hide();
             if (menu)
@@ -90,6 +92,6 @@ StalledShareResult runStalledShareProbe(PausableShare &share, int stopSeconds)
         result.catchUpMs = double(monotonicNs() - resumedAt) / 1e6;
     else
         result.catchUpMs = -1;
-    state.form6().hide();
+    windows.form6().hide();
     return result;
 }

@@ -1,13 +1,11 @@
 #include "Form5.h"
 
 #include "accounts/usopt.h"
-#include "app/AppState.h"
-#include "app/Form1.h"
-#include "app/Form3.h"
+#include "core/AppState.h"
+#include "core/Windows.h"
 #include "desktop/Dialogs.h"
 #include "fs/FileList.h"
 #include "fs/PathFunctions.h"
-#include "messages/Form4.h"
 #include "store/SlotTable.h"
 #include "store/Store.h"
 #include "widgets/FileListBox.h"
@@ -203,32 +201,25 @@ void Form5::log_Click()
     const Slot *slot = chosenSlot();
     if (!slot || !log->isEnabled())
         return;
-    m_state.SlotCode = slot->slotCode;
+    m_state.setSlotCode(slot->slotCode);
 
     // Only a loaded browser is re-pointed: when it loads later it opens on the slot's pattern
     // itself, and loading it here would run its start-up for nothing.
-    if (Form4 *browser = m_state.form4IfLoaded())
-        browser->File1->setPattern(slot->filePattern);
-    m_state.form3().File1->setPattern(slot->filePattern);
-    m_state.form3().File2->setPattern(slot->filePattern);
+    m_state.windows().setBrowserPattern(slot->filePattern);
+    m_state.inboxList().setPattern(slot->filePattern);
+    m_state.historyList().setPattern(slot->filePattern);
 
     QString fullName = Store::guardedRead(m_state.dataFile(slot->fullNameFile), QString());
     if (fullName.isEmpty())
         fullName = tr("Name Unknown.");
-    Form1 *main = m_state.form1();
-    if (main)
-        main->showUserName(fullName);
+    m_state.showUserName(fullName);
 
     // Only a record of the last login; nothing reads it back, so a failure is not worth a box.
     Store::writeSingleValue(m_state.dataFile(QLatin1String(LastLoginFile)), slot->slotCode);
 
     // Empty counts make the polling timers report the new slot's counts; the running ones do
     // so now rather than at their next safety tick.
-    if (main) {
-        main->inb->setText(QString());
-        main->his->setText(QString());
-        main->pollNow();
-    }
+    m_state.restartCounts();
     unloadWindow();
 }
 
@@ -251,7 +242,7 @@ void Form5::closeEvent(QCloseEvent *event)
 
 void Form5::showUserOptions()
 {
-    usopt &options = m_state.userOptions();
+    usopt &options = m_state.windows().userOptions();
     options.show();
     options.raise();
     options.activateWindow();
@@ -259,8 +250,8 @@ void Form5::showUserOptions()
 
 void Form5::unloadWindow()
 {
-    if (m_state.form5IfLoaded() == this)
-        m_state.unloadForm5();
+    if (m_state.windows().form5IfLoaded() == this)
+        m_state.windows().unloadForm5();
     else
         hide();
 }

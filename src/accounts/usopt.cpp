@@ -1,6 +1,7 @@
 #include "usopt.h"
 
-#include "app/AppState.h"
+#include "core/AppState.h"
+#include "core/Windows.h"
 #include "desktop/Dialogs.h"
 #include "store/SlotTable.h"
 #include "store/Store.h"
@@ -318,8 +319,8 @@ void usopt::closeEvent(QCloseEvent *event)
 
 void usopt::unloadWindow()
 {
-    if (m_state.userOptionsIfLoaded() == this)
-        m_state.unloadUserOptions();
+    if (m_state.windows().userOptionsIfLoaded() == this)
+        m_state.windows().unloadUserOptions();
     else
         hide();
 }

@@ -1,10 +1,11 @@
 #include "Form1.h"
 
-#include "AppState.h"
 #include "Form3.h"
 #include "Form6.h"
 #include "Form7.h"
 #include "Form8.h"
+#include "WindowRegistry.h"
+#include "core/AppState.h"
 #include "desktop/Glint.h"
 #include "desktop/Notifier.h"
 #include "desktop/ShellLink.h"
@@ -48,10 +49,11 @@ QFont pointFont(const QFont &base, int points, bool bold)
 
 } // namespace
 
-Form1::Form1(AppState &state, QWidget *parent)
+Form1::Form1(WindowRegistry &windows, QWidget *parent)
     : QWidget(parent)
-    , m_state(state)
-    , m_notice(state.platform().notifier)
+    , m_windows(windows)
+    , m_state(windows.state())
+    , m_notice(m_state.platform().notifier)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(caption());
@@ -61,7 +63,8 @@ Form1::Form1(AppState &state, QWidget *parent)
     buildControls();
     connectControls();
     followListings();
-    state.setForm1(this);
+    followState();
+    windows.setForm1(this);
 
     startTimers();
 }
@@ -207,19 +210,19 @@ void Form1::Form_Load()
     SafeFile::removeStaleTemporaries(m_state.historyFolder(), StaleTemporarySeconds);
 
     // The splash shows the main window when it ends.
-    m_state.form7().show();
+    m_windows.form7().show();
     hide();
 
-    m_state.form3().File1->setPath(m_state.dataFolder());
-    m_state.form3().File2->setPath(m_state.historyFolder());
+    m_state.inboxList().setPath(m_state.dataFolder());
+    m_state.historyList().setPath(m_state.historyFolder());
     showUserName(QStringLiteral("Default User"));
-    m_state.SlotCode = QStringLiteral("d");
+    m_state.setSlotCode(QStringLiteral("d"));
 
     QString runAtStartup
         = Store::guardedRead(m_state.dataFile(QLatin1String(StartupFile)), QStringLiteral("yes"));
     if (runAtStartup.isEmpty())
         runAtStartup = QStringLiteral("yes");
-    Form8 &menu = m_state.form8();
+    Form8 &menu = m_windows.form8();
     if (runAtStartup == QLatin1String("no")) {
         menu.mnuStartup->setChecked(false);
         return;
@@ -239,7 +242,7 @@ void Form1::showUserName(const QString &name)
 
 void Form1::showCloseDialog()
 {
-    Form6 &dialog = m_state.form6();
+    Form6 &dialog = m_windows.form6();
     dialog.show();
     dialog.raise();
     dialog.activateWindow();

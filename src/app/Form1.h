@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class AppState;
+class WindowRegistry;
 class Glint;
 class Picture;
 class PictureButton;
@@ -19,7 +20,7 @@ class Form1 : public QWidget
 {
     Q_OBJECT
 public:
-    explicit Form1(AppState &state, QWidget *parent = nullptr);
+    explicit Form1(WindowRegistry &windows, QWidget *parent = nullptr);
     ~Form1() override;
 
     AppState &state() { return m_state; }
@@ -124,10 +125,16 @@ private:
     // The listings report changes as they happen; the timers are the safety net.
     void startTimers();
     void followListings();
+    // The marks and the polling timers follow the options.
+    void followState();
+    void showAutoTime(bool on);
+    void showAutoRetrieve(bool on);
+    void restartCounts();
     void inboxChanged();
     void historyChanged();
     static int safetyInterval();
 
+    WindowRegistry &m_windows;
     AppState &m_state;
     Background m_background = Background::No;
     // The inbox count last announced; -1 before the first.

@@ -1,11 +1,12 @@
 // The main window's popup menu and its going to and coming back from the background.
 #include "Form1.h"
 
-#include "AppState.h"
 #include "Form3.h"
 #include "Form7.h"
 #include "Form8.h"
+#include "WindowRegistry.h"
 #include "accounts/Form5.h"
+#include "core/AppState.h"
 #include "desktop/Dialogs.h"
 #include "desktop/Glint.h"
 #include "messages/Form2.h"
@@ -39,7 +40,7 @@ QPoint Form1::menuPosition(const QPoint &pos) const
 
 void Form1::PopUpTrayMenu(const QPoint &globalPos)
 {
-    m_state.form8().popUp(globalPos);
+    m_windows.form8().popUp(globalPos);
 }
 
 void Form1::Image2_MouseUp(Qt::MouseButton button)
@@ -81,10 +82,10 @@ void Form1::EnterBackgroundFromMenu()
 {
     announceBackground();
     leaveScreen();
-    m_state.Form2WasShown = takeShown(m_state.form2IfLoaded());
-    m_state.Form3WasShown = takeShown(&m_state.form3());
-    m_state.Form4WasShown = takeShown(m_state.form4IfLoaded());
-    m_state.Form5WasShown = takeShown(m_state.form5IfLoaded());
+    m_state.Form2WasShown = takeShown(m_windows.form2IfLoaded());
+    m_state.Form3WasShown = takeShown(&m_windows.form3());
+    m_state.Form4WasShown = takeShown(m_windows.form4IfLoaded());
+    m_state.Form5WasShown = takeShown(m_windows.form5IfLoaded());
     Glint2->setInTray(true);
 }
 
@@ -93,8 +94,8 @@ void Form1::EnterBackgroundFromCloseDialog()
     // The login window and Form3 stay as they are on this route.
     announceBackground();
     leaveScreen();
-    m_state.Form2WasShown = takeShown(m_state.form2IfLoaded());
-    m_state.Form4WasShown = takeShown(m_state.form4IfLoaded());
+    m_state.Form2WasShown = takeShown(m_windows.form2IfLoaded());
+    m_state.Form4WasShown = takeShown(m_windows.form4IfLoaded());
     Glint2->setInTray(true);
 }
 
@@ -109,13 +110,13 @@ void Form1::LeaveBackground()
     activateWindow();
 
     if (m_state.Form2WasShown == Yes)
-        m_state.form2().show();
+        m_windows.form2().show();
     if (m_state.Form3WasShown == Yes)
-        m_state.form3().show();
+        m_windows.form3().show();
     if (m_state.Form4WasShown == Yes)
-        m_state.form4().show();
+        m_windows.form4().show();
     if (m_state.Form5WasShown == Yes)
-        m_state.form5().show();
+        m_windows.form5().show();
     Timer2->start();
     Glint2->setInTray(false);
 }
@@ -123,7 +124,7 @@ void Form1::LeaveBackground()
 void Form1::bringForward()
 {
     // During the splash the main window is still to come; the splash stands for it.
-    if (Form7 *splash = m_state.form7IfLoaded(); splash && splash->isVisible()) {
+    if (Form7 *splash = m_windows.form7IfLoaded(); splash && splash->isVisible()) {
         splash->raise();
         splash->activateWindow();
         return;

@@ -2,10 +2,10 @@
 // manual retrieval.
 #include "Form1.h"
 
-#include "AppState.h"
-#include "Form3.h"
 #include "Form8.h"
+#include "WindowRegistry.h"
 #include "accounts/Form5.h"
+#include "core/AppState.h"
 #include "desktop/Dialogs.h"
 #include "desktop/Glint.h"
 #include "fs/FileList.h"
@@ -81,11 +81,46 @@ int Form1::safetyInterval()
 
 void Form1::followListings()
 {
-    Form3 &lists = m_state.form3();
-    connect(lists.File1, &FileList::changePending, this, &Form1::inboxChanged);
-    connect(lists.File2, &FileList::changePending, this, &Form1::historyChanged);
+    FileList *inbox = &m_state.inboxList();
+    connect(inbox, &FileList::changePending, this, &Form1::inboxChanged);
+    connect(&m_state.historyList(), &FileList::changePending, this, &Form1::historyChanged);
     // Whoever re-read the inbox (login, the browser, a retrieval), the icon follows at once.
-    connect(lists.File1, &FileList::namesChanged, this, &Form1::Timer2_Timer, Qt::QueuedConnection);
+    connect(inbox, &FileList::namesChanged, this, &Form1::Timer2_Timer, Qt::QueuedConnection);
+}
+
+void Form1::followState()
+{
+    connect(&m_state, &AppState::autoTimeChanged, this, &Form1::showAutoTime);
+    connect(&m_state, &AppState::autoRetrieveChanged, this, &Form1::showAutoRetrieve);
+    connect(&m_state, &AppState::userNameShown, this, &Form1::showUserName);
+    connect(&m_state, &AppState::countsRestarted, this, &Form1::restartCounts);
+}
+
+void Form1::showAutoTime(bool on)
+{
+    setText(aut, on ? QString(On) : QString());
+}
+
+void Form1::showAutoRetrieve(bool on)
+{
+    if (on) {
+        Timer1->start();
+        Timer3->start();
+    } else {
+        Timer1->stop();
+        Timer3->stop();
+    }
+    setText(autret, on ? QString(On) : QString());
+    if (on)
+        pollNow();
+}
+
+void Form1::restartCounts()
+{
+    // Empty counts are rewritten by the polling timers; the running ones do so now.
+    inb->setText(QString());
+    his->setText(QString());
+    pollNow();
 }
 
 void Form1::inboxChanged()
@@ -123,7 +158,7 @@ void Form1::pollNow()
 
 void Form1::Timer1_Timer()
 {
-    FileList *inbox = m_state.form3().File1;
+    FileList *inbox = &m_state.inboxList();
     inbox->refresh();
     setText(inb, inboxCountText(inbox->count()));
 }
@@ -133,7 +168,7 @@ void Form1::Timer2_Timer()
     // The count as last refreshed: with Auto Retrieve off the icon follows the manual
     // retrieval, the login and the browser. This is the one place the waiting-message count
     // is taken up.
-    const int count = m_state.form3().File1->count();
+    const int count = m_state.inboxList().count();
     Glint1->setInTray(count >= 1);
     if (count != m_announcedCount)
         announceCount(count);
@@ -141,25 +176,22 @@ void Form1::Timer2_Timer()
 
 void Form1::Timer3_Timer()
 {
-    FileList *history = m_state.form3().File2;
+    FileList *history = &m_state.historyList();
     history->refresh();
     setText(his, historyCountText(history->count()));
 }
 
 void Form1::Timer4_Timer()
 {
+    // The mark is the option as the user sees it: whoever writes "X" or nothing into it, the
+    // option follows; any other text changes nothing.
     const QString mark = aut->text();
-    if (mark == On) {
-        QTimer *clock = m_state.compose().Timer1;
-        if (!clock->isActive())
-            clock->start();
-        m_state.form8().mnuAutoTime->setChecked(true);
-    } else if (mark.isEmpty()) {
-        QTimer *clock = m_state.compose().Timer1;
-        if (clock->isActive())
-            clock->stop();
-        m_state.form8().mnuAutoTime->setChecked(false);
-    }
+    if (mark != On && !mark.isEmpty())
+        return;
+    m_state.setAutoTime(mark == On);
+    // The compose window is built on the first tick, its clock running before it is shown.
+    m_windows.compose().followAutoTime();
+    m_windows.form8().mnuAutoTime->setChecked(m_state.autoTime());
 }
 
 bool Form1::trayAvailable() const
@@ -171,7 +203,7 @@ void Form1::announceCount(int count)
 {
     const bool more = count > qMax(0, m_announcedCount);
     m_announcedCount = count;
-    m_notice.update(m_state.form3().File1->path(), m_state.form3().File1->names());
+    m_notice.update(m_state.inboxList().path(), m_state.inboxList().names());
     // Asked only when the count changes: the answer may cost a trip to the display server.
     if (trayAvailable()) {
         setWindowTitle(caption());
@@ -185,53 +217,31 @@ void Form1::announceCount(int count)
 
 void Form1::aut_Click()
 {
-    QTimer *clock = m_state.compose().Timer1;
-    if (clock->isActive()) {
-        clock->stop();
-        aut->setText(QString());
-        announceTextChange(aut);
-    } else {
-        clock->start();
-        aut->setText(On);
-        announceTextChange(aut);
-    }
-    Timer4_Timer();
+    // The mark, the menu check and the compose clock follow the option.
+    m_state.setAutoTime(!m_state.autoTime());
 }
 
 void Form1::autret_Click()
 {
-    QAction *menuMark = m_state.form8().mnuAutoRet;
-    if (!autret->text().isEmpty()) {
-        Timer1->stop();
-        Timer3->stop();
-        autret->setText(QString());
-        announceTextChange(autret);
-        menuMark->setChecked(false);
-    } else {
-        Timer1->start();
-        Timer3->start();
-        autret->setText(On);
-        announceTextChange(autret);
-        menuMark->setChecked(true);
-        pollNow();
-    }
+    // The mark, the menu check and the polling timers follow the option.
+    m_state.setAutoRetrieve(!m_state.autoRetrieve());
 }
 
 void Form1::inb_DblClick()
 {
     if (inb->text() != inboxCountText(0))
-        m_state.form4().OpenInbox();
+        m_windows.form4().OpenInbox();
 }
 
 void Form1::his_DblClick()
 {
     if (his->text() != historyCountText(0))
-        m_state.form4().OpenHistory();
+        m_windows.form4().OpenHistory();
 }
 
 void Form1::nam_DblClick()
 {
-    QWidget &login = m_state.form5();
+    QWidget &login = m_windows.form5();
     login.show();
     login.raise();
     login.activateWindow();
@@ -239,7 +249,7 @@ void Form1::nam_DblClick()
 
 void Form1::Glint1_DblClick()
 {
-    m_state.form4().OpenInbox();
+    m_windows.form4().OpenInbox();
 }
 
 void Form1::Glint2_DblClick()
@@ -249,7 +259,7 @@ void Form1::Glint2_DblClick()
 
 void Form1::ret_MouseDown()
 {
-    if (autret->text() != On) {
+    if (!m_state.autoRetrieve()) {
         m_retArmed = true;
         return;
     }
@@ -269,7 +279,7 @@ void Form1::ret_MouseUp()
     m_retArmed = false;
     retp->hide();
 
-    FileList *inbox = m_state.form3().File1;
+    FileList *inbox = &m_state.inboxList();
     inbox->refresh();
     const int count = inbox->count();
     Dialogs &dialogs = m_state.dialogs();
@@ -288,12 +298,12 @@ void Form1::ret_MouseUp()
     }
 
     // Only a loaded browser has a list worth re-reading.
-    if (m_state.autoRetrieveOn()) {
-        if (Form4 *browser = m_state.form4IfLoaded())
+    if (m_state.autoRetrieve()) {
+        if (Form4 *browser = m_windows.form4IfLoaded())
             browser->File1->refresh();
     }
 
-    FileList *history = m_state.form3().File2;
+    FileList *history = &m_state.historyList();
     history->refresh();
     setText(his, historyCountText(history->count()));
 }

@@ -1,7 +1,8 @@
 #include "Form6.h"
 
-#include "AppState.h"
 #include "Form1.h"
+#include "WindowRegistry.h"
+#include "core/AppState.h"
 #include "widgets/LabelControl.h"
 #include "widgets/Palette.h"
 #include "widgets/Picture.h"
@@ -19,9 +20,9 @@ const QLatin1String Chosen("X");
 
 } // namespace
 
-Form6::Form6(AppState &state, QWidget *parent)
+Form6::Form6(WindowRegistry &windows, QWidget *parent)
     : QWidget(parent, Qt::Dialog)
-    , m_state(state)
+    , m_windows(windows)
 {
     setObjectName(QStringLiteral("Form6"));
     setWindowTitle(QStringLiteral("Quit Notavo"));
@@ -95,26 +96,26 @@ void Form6::oki_MouseUp()
 {
     if (qui->text() == Chosen) {
         // At once: no window is asked, nothing is saved.
-        m_state.quitProgram();
+        m_windows.state().quitProgram();
         return;
     }
     if (min->text() == Chosen) {
-        if (Form1 *main = m_state.form1())
+        if (Form1 *main = m_windows.form1())
             main->EnterBackgroundFromCloseDialog();
     }
-    m_state.unloadForm6();
+    m_windows.unloadForm6();
 }
 
 void Form6::can_MouseUp()
 {
-    m_state.unloadForm6();
+    m_windows.unloadForm6();
 }
 
 void Form6::closeEvent(QCloseEvent *event)
 {
     // Closing the dialog's window is a cancel.
     event->accept();
-    m_state.unloadForm6();
+    m_windows.unloadForm6();
 }
 
 void Form6::keyPressEvent(QKeyEvent *event)

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-class AppState;
+class WindowRegistry;
 class PictureButton;
 class QLabel;
 
@@ -12,7 +12,7 @@ class Form6 : public QWidget
 {
     Q_OBJECT
 public:
-    explicit Form6(AppState &state, QWidget *parent = nullptr);
+    explicit Form6(WindowRegistry &windows, QWidget *parent = nullptr);
 
     QLabel *qui;
     QLabel *min;
@@ -37,5 +37,5 @@ protected:
 private:
     QLabel *addLabel(const char *name, const QString &text, const QRect &rect);
 
-    AppState &m_state;
+    WindowRegistry &m_windows;
 };

@@ -1,7 +1,7 @@
 #include "Form7.h"
 
-#include "AppState.h"
 #include "Form1.h"
+#include "WindowRegistry.h"
 #include "widgets/Palette.h"
 #include "widgets/Picture.h"
 #include "widgets/Twips.h"
@@ -11,9 +11,9 @@
 #include <QScreen>
 #include <QTimer>
 
-Form7::Form7(AppState &state, QWidget *parent)
+Form7::Form7(WindowRegistry &windows, QWidget *parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
-    , m_state(state)
+    , m_windows(windows)
 {
     setObjectName(QStringLiteral("Form7"));
     setWindowTitle(QStringLiteral("Notavo"));
@@ -61,8 +61,8 @@ void Form7::Timer1_Timer()
         return;
     m_ended = true;
     Timer1->stop();
-    m_state.unloadForm7();
-    if (Form1 *main = m_state.form1())
+    m_windows.unloadForm7();
+    if (Form1 *main = m_windows.form1())
         main->show();
 }
 

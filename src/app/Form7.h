@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-class AppState;
+class WindowRegistry;
 class Picture;
 class QLabel;
 class QTimer;
@@ -13,7 +13,7 @@ class Form7 : public QWidget
 {
     Q_OBJECT
 public:
-    explicit Form7(AppState &state, QWidget *parent = nullptr);
+    explicit Form7(WindowRegistry &windows, QWidget *parent = nullptr);
 
     Picture *Image1;
     QLabel *Label1;
@@ -29,6 +29,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    AppState &m_state;
+    WindowRegistry &m_windows;
     bool m_ended = false;
 };

@@ -1,16 +1,16 @@
 #include "Form8.h"
 
-#include "AppState.h"
 #include "Form1.h"
 #include "Form6.h"
+#include "WindowRegistry.h"
 #include "about.h"
 #include "accounts/Form5.h"
 #include "accounts/usopt.h"
+#include "core/AppState.h"
 #include "desktop/Dialogs.h"
 #include "messages/Form4.h"
 #include "messages/newmes.h"
 #include "store/Store.h"
-#include "widgets/Accessibility.h"
 
 #include <QAction>
 #include <QLabel>
@@ -18,8 +18,6 @@
 #include <QTimer>
 
 namespace {
-
-const QLatin1String On("X");
 
 void showWindow(QWidget &window)
 {
@@ -31,9 +29,10 @@ void showWindow(QWidget &window)
 
 } // namespace
 
-Form8::Form8(AppState &state, QWidget *parent)
+Form8::Form8(WindowRegistry &windows, QWidget *parent)
     : QWidget(parent)
-    , m_state(state)
+    , m_windows(windows)
+    , m_state(windows.state())
 {
     setObjectName(QStringLiteral("Form8"));
 
@@ -70,6 +69,12 @@ Form8::Form8(AppState &state, QWidget *parent)
         = addItem(mnuHelp, "mnuAbout", tr("&About"), QStringLiteral("F1"), &Form8::mnuAbout_Click);
     mnuBarLine3 = addSeparator(mnu, "mnuBarLine3");
     mnuExit = addItem(mnu, "mnuExit", tr("&Exit"), QString(), &Form8::mnuExit_Click);
+
+    // The option checks follow the options, whoever switches them.
+    mnuAutoTime->setChecked(m_state.autoTime());
+    mnuAutoRet->setChecked(m_state.autoRetrieve());
+    connect(&m_state, &AppState::autoTimeChanged, mnuAutoTime, &QAction::setChecked);
+    connect(&m_state, &AppState::autoRetrieveChanged, mnuAutoRet, &QAction::setChecked);
 }
 
 QAction *Form8::createItem(QMenu *menu, const char *name, const QString &caption,
@@ -133,67 +138,34 @@ void Form8::popUp(const QPoint &globalPos)
 
 void Form8::mnuNewMessage_Click()
 {
-    newmes &compose = m_state.compose();
+    newmes &compose = m_windows.compose();
     compose.clearFields();
     showWindow(compose);
     // A freshly built compose window starts with its clock off: let Auto Time set it now.
-    if (Form1 *main = m_state.form1())
+    if (Form1 *main = m_windows.form1())
         main->Timer4_Timer();
 }
 
 void Form8::mnuInbox_Click()
 {
-    m_state.form4().OpenInbox();
+    m_windows.form4().OpenInbox();
 }
 
 void Form8::mnuHistory_Click()
 {
-    m_state.form4().OpenHistory();
+    m_windows.form4().OpenHistory();
 }
 
 void Form8::mnuAutoTime_Click()
 {
-    QTimer *clock = m_state.compose().Timer1;
-    Form1 *main = m_state.form1();
-    if (mnuAutoTime->isChecked()) {
-        mnuAutoTime->setChecked(false);
-        clock->stop();
-        if (main) {
-            main->aut->setText(QString());
-            announceTextChange(main->aut);
-        }
-    } else {
-        mnuAutoTime->setChecked(true);
-        clock->start();
-        if (main) {
-            main->aut->setText(On);
-            announceTextChange(main->aut);
-        }
-    }
+    // The check, the main window's mark and the compose clock follow the option.
+    m_state.setAutoTime(!m_state.autoTime());
 }
 
 void Form8::mnuAutoRet_Click()
 {
-    Form1 *main = m_state.form1();
-    if (!mnuAutoRet->isChecked()) {
-        if (main) {
-            main->Timer1->start();
-            main->Timer3->start();
-            main->autret->setText(On);
-            announceTextChange(main->autret);
-        }
-        mnuAutoRet->setChecked(true);
-        if (main)
-            main->pollNow();
-    } else {
-        if (main) {
-            main->Timer1->stop();
-            main->Timer3->stop();
-            main->autret->setText(QString());
-            announceTextChange(main->autret);
-        }
-        mnuAutoRet->setChecked(false);
-    }
+    // The check, the main window's mark and its polling timers follow the option.
+    m_state.setAutoRetrieve(!m_state.autoRetrieve());
 }
 
 void Form8::mnuStartup_Click()
@@ -214,29 +186,29 @@ void Form8::mnuStartup_Click()
 
 void Form8::mnuRuninBack_Click()
 {
-    if (Form1 *main = m_state.form1())
+    if (Form1 *main = m_windows.form1())
         main->EnterBackgroundFromMenu();
 }
 
 void Form8::mnuLog_Click()
 {
-    showWindow(m_state.form5());
+    showWindow(m_windows.form5());
 }
 
 void Form8::mnuusopt_Click()
 {
-    showWindow(m_state.userOptions());
+    showWindow(m_windows.userOptions());
 }
 
 void Form8::mnuAbout_Click()
 {
-    showWindow(m_state.aboutWindow());
+    showWindow(m_windows.aboutWindow());
 }
 
 void Form8::mnuExit_Click()
 {
-    if (Form1 *main = m_state.form1())
+    if (Form1 *main = m_windows.form1())
         main->showCloseDialog();
     else
-        showWindow(m_state.form6());
+        showWindow(m_windows.form6());
 }

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class AppState;
+class WindowRegistry;
 class QAction;
 class QMenu;
 
@@ -12,7 +13,7 @@ class Form8 : public QWidget
 {
     Q_OBJECT
 public:
-    explicit Form8(AppState &state, QWidget *parent = nullptr);
+    explicit Form8(WindowRegistry &windows, QWidget *parent = nullptr);
 
     QMenu *mnu;
     QAction *mnuNewMessage;
@@ -63,5 +64,6 @@ private:
     QAction *addSeparator(QMenu *menu, const char *name);
     QMenu *addSubmenu(QMenu *menu, const char *name, const QString &caption);
 
+    WindowRegistry &m_windows;
     AppState &m_state;
 };

@@ -1,6 +1,6 @@
 #include "SessionEnd.h"
 
-#include "AppState.h"
+#include "core/AppState.h"
 
 #include <QApplication>
 #include <QSessionManager>

@@ -1,6 +1,6 @@
 #include "about.h"
 
-#include "AppState.h"
+#include "WindowRegistry.h"
 #include "widgets/Palette.h"
 #include "widgets/Picture.h"
 #include "widgets/Twips.h"
@@ -9,9 +9,9 @@
 #include <QLabel>
 #include <QPushButton>
 
-about::about(AppState &state, QWidget *parent)
+about::about(WindowRegistry &windows, QWidget *parent)
     : QWidget(parent)
-    , m_state(state)
+    , m_windows(windows)
 {
     setObjectName(QStringLiteral("about"));
     setWindowTitle(tr("About Notavo"));
@@ -62,11 +62,11 @@ about::about(AppState &state, QWidget *parent)
 
 void about::Command1_Click()
 {
-    m_state.unloadAbout();
+    m_windows.unloadAbout();
 }
 
 void about::closeEvent(QCloseEvent *event)
 {
     event->accept();
-    m_state.unloadAbout();
+    m_windows.unloadAbout();
 }

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-class AppState;
+class WindowRegistry;
 class Picture;
 class QLabel;
 class QPushButton;
@@ -13,7 +13,7 @@ class about : public QWidget
 {
     Q_OBJECT
 public:
-    explicit about(AppState &state, QWidget *parent = nullptr);
+    explicit about(WindowRegistry &windows, QWidget *parent = nullptr);
 
     Picture *Image1;
     QLabel *Label1;
@@ -28,5 +28,5 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    AppState &m_state;
+    WindowRegistry &m_windows;
 };

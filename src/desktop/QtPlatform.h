@@ -2,10 +2,10 @@
 
 #include "Clock.h"
 #include "DBusNotifier.h"
-#include "Platform.h"
 #include "QtDialogs.h"
 #include "QtTrayHost.h"
 #include "ShellLink.h"
+#include "core/Platform.h"
 
 // The real desktop services.
 class QtPlatform

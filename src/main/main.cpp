@@ -1,8 +1,9 @@
 #include "DataFolder.h"
 #include "StartupMark.h"
-#include "app/AppState.h"
 #include "app/Form1.h"
 #include "app/SessionEnd.h"
+#include "app/WindowRegistry.h"
+#include "core/AppState.h"
 #include "desktop/QtPlatform.h"
 #include "desktop/SingleInstance.h"
 
@@ -30,7 +31,8 @@ int main(int argc, char *argv[])
     AppState state(dataFolder(), desktop.platform());
     // The start-up shortcut points at this program under the name it was started as.
     state.executableName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-    Form1 mainWindow(state);
+    WindowRegistry windows(state);
+    Form1 mainWindow(windows);
     QObject::connect(&instance, &SingleInstance::forwardRequested, &mainWindow,
                      &Form1::bringForward);
     // A logout or shutdown ends the program without the close dialog.

@@ -3,7 +3,8 @@
 #include "ButtonRow.h"
 #include "MessageFiles.h"
 #include "MessageTextEdit.h"
-#include "app/AppState.h"
+#include "core/AppState.h"
+#include "core/Windows.h"
 #include "desktop/Dialogs.h"
 #include "fs/PathFunctions.h"
 #include "store/MessageFileName.h"
@@ -106,7 +107,8 @@ void Form2::saveas_MouseUp()
         m_state.dialogs().messageBox(invalidText, title, Dialogs::Icon::Exclamation);
         return;
     }
-    const QString path = AddBackslash(pat->text()) + completeMessageName(answer, m_state.SlotCode);
+    const QString path
+        = AddBackslash(pat->text()) + completeMessageName(answer, m_state.slotCode());
     if (!writeText(path, invalidText, title))
         return;
     // filn stays: the window goes on showing the file that was opened.
@@ -123,7 +125,7 @@ void Form2::del_MouseUp()
         return;
     Store::deleteMessage(shownFile());
     m_state.listRefresh();
-    m_state.unloadForm2();
+    m_state.windows().unloadForm2();
 }
 
 void Form2::history_MouseUp()
@@ -137,7 +139,7 @@ void Form2::history_MouseUp()
     if (!MessageFiles(m_state).moveToHistory(shownFile()))
         return;
     m_state.listRefresh();
-    m_state.unloadForm2();
+    m_state.windows().unloadForm2();
 }
 
 void Form2::inbox_MouseUp()
@@ -145,7 +147,7 @@ void Form2::inbox_MouseUp()
     if (!MessageFiles(m_state).moveToInbox(shownFile()))
         return;
     m_state.listRefresh();
-    m_state.unloadForm2();
+    m_state.windows().unloadForm2();
 }
 
 void Form2::exity_MouseUp()
@@ -163,7 +165,7 @@ void Form2::exity_MouseUp()
     } else {
         hideMoveButtons();
     }
-    m_state.unloadForm2();
+    m_state.windows().unloadForm2();
 }
 
 void Form2::hideMoveButtons()
@@ -178,7 +180,7 @@ void Form2::closeEvent(QCloseEvent *event)
 {
     // The window has no title bar; a close from the window manager (Alt+F4) is Exit, with its
     // prompt. Closes the program asks for itself go through.
-    if (event->spontaneous() && m_state.form2IfLoaded() == this) {
+    if (event->spontaneous() && m_state.windows().form2IfLoaded() == this) {
         event->ignore();
         exity_MouseUp();
         return;

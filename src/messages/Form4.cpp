@@ -4,8 +4,8 @@
 #include "Form2.h"
 #include "MessageFiles.h"
 #include "MessageTextEdit.h"
-#include "app/AppState.h"
-#include "app/Form3.h"
+#include "core/AppState.h"
+#include "core/Windows.h"
 #include "desktop/Dialogs.h"
 #include "fs/FileList.h"
 #include "fs/PathFunctions.h"
@@ -109,7 +109,7 @@ Form4::Form4(AppState &state, QWidget *parent)
     connect(exity, &PictureButton::mouseUp, this, &Form4::exity_MouseUp);
 
     // The browser starts on the History folder, so it starts showing the History view. The
-    // load routine runs once the window is registered (AppState::form4()).
+    // load routine runs once the window is registered (Windows::form4()).
     showHistoryView();
 }
 
@@ -153,7 +153,7 @@ void Form4::showBrowser()
 void Form4::applySlotPattern()
 {
     // The default user keeps the pattern it has ("*.msg", or the one login set).
-    const Slot *slot = SlotTable::bySlotCode(m_state.SlotCode);
+    const Slot *slot = SlotTable::bySlotCode(m_state.slotCode());
     if (slot && slot->slotCode != SlotTable::defaultSlot().slotCode)
         File1->setPattern(slot->filePattern);
 }
@@ -164,7 +164,7 @@ void Form4::OpenInbox()
     if (!File1->setPath(m_state.dataFolder()))
         m_state.dialogs().messageBox(QStringLiteral("Could not find inbox"),
                                      QStringLiteral("Inbox Missing"), Dialogs::Icon::Exclamation);
-    if (m_state.autoRetrieveOn())
+    if (m_state.autoRetrieve())
         File1->refresh();
     showBrowser();
     applySlotPattern();
@@ -176,7 +176,7 @@ void Form4::OpenHistory()
     if (!File1->setPath(m_state.historyFolder()))
         m_state.dialogs().messageBox(QStringLiteral("Could not find history"),
                                      QStringLiteral("History Missing"), Dialogs::Icon::Exclamation);
-    if (m_state.autoRetrieveOn())
+    if (m_state.autoRetrieve())
         File1->refresh();
     showBrowser();
     applySlotPattern();
@@ -254,7 +254,7 @@ void Form4::openy_MouseUp()
         return;
     }
     WaitCursor wait;
-    Form2 &viewer = m_state.form2();
+    Form2 &viewer = m_state.windows().form2();
     viewer.Text1->setMessageText(text);
     viewer.filn->setText(name);
     viewer.pat->setText(folder);
@@ -284,7 +284,7 @@ void Form4::rename_MouseUp()
     if (answer.isEmpty())
         return;
     const QString folder = AddBackslash(File1->path());
-    const QString destination = folder + completeMessageName(answer, m_state.SlotCode);
+    const QString destination = folder + completeMessageName(answer, m_state.slotCode());
     const auto invalid = [this] {
         m_state.dialogs().messageBox(QStringLiteral("Invalid message name."),
                                      QStringLiteral("Invalid"), Dialogs::Icon::Exclamation);
@@ -335,8 +335,8 @@ void Form4::history_MouseUp()
         File1->refresh();
         return;
     }
-    m_state.form3().File1->refresh();
-    m_state.form3().File2->refresh();
+    m_state.inboxList().refresh();
+    m_state.historyList().refresh();
     File1->refresh();
 }
 
@@ -349,19 +349,19 @@ void Form4::inbox_MouseUp()
     File1->refresh();
     if (!moved)
         return;
-    m_state.form3().File1->refresh();
-    m_state.form3().File2->refresh();
+    m_state.inboxList().refresh();
+    m_state.historyList().refresh();
 }
 
 void Form4::exity_MouseUp()
 {
-    m_state.unloadForm4();
+    m_state.windows().unloadForm4();
 }
 
 void Form4::closeEvent(QCloseEvent *event)
 {
     // No title bar: a close from the window manager is Exit.
-    if (event->spontaneous() && m_state.form4IfLoaded() == this) {
+    if (event->spontaneous() && m_state.windows().form4IfLoaded() == this) {
         event->ignore();
         exity_MouseUp();
         return;

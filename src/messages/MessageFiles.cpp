@@ -1,6 +1,6 @@
 #include "MessageFiles.h"
 
-#include "app/AppState.h"
+#include "core/AppState.h"
 #include "desktop/Dialogs.h"
 #include "store/Store.h"
 

@@ -1,10 +1,10 @@
 #include "newmes.h"
 
 #include "MessageTextEdit.h"
-#include "app/AppState.h"
+#include "core/AppState.h"
+#include "core/Windows.h"
 #include "desktop/Clock.h"
 #include "desktop/Dialogs.h"
-#include "messages/Form4.h"
 #include "store/MessageFileName.h"
 #include "store/SlotTable.h"
 #include "store/Store.h"
@@ -132,6 +132,7 @@ newmes::newmes(AppState &state, QWidget *parent)
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(HiddenClockMs);
     connect(Timer1, &QTimer::timeout, this, &newmes::Timer1_Timer);
+    connect(&state, &AppState::autoTimeChanged, this, &newmes::followAutoTime);
 }
 
 void newmes::clearFields()
@@ -142,6 +143,16 @@ void newmes::clearFields()
     t->setEditText(QString());
     fro->clear();
     Text3->clear();
+}
+
+void newmes::followAutoTime()
+{
+    if (m_state.autoTime()) {
+        if (!Timer1->isActive())
+            Timer1->start();
+    } else if (Timer1->isActive()) {
+        Timer1->stop();
+    }
 }
 
 void newmes::Timer1_Timer()
@@ -217,7 +228,7 @@ void newmes::ok_MouseUp()
                 || written.error == StoreResult::Error::InvalidName) {
                 dialogs.messageBox(QStringLiteral("Invalid Message Name"),
                                    QStringLiteral("Invalid"), Dialogs::Icon::Exclamation);
-                state.unloadCompose();
+                state.windows().unloadCompose();
             } else {
                 // Anything else (a character the file cannot hold, a full disk) keeps the
                 // window and its fields so the sender can fix it and try again.
@@ -226,16 +237,16 @@ void newmes::ok_MouseUp()
             }
             return;
         }
-        state.unloadCompose();
+        state.windows().unloadCompose();
     }
     // The window may be unloaded by now: only the state is used below.
-    if (state.autoRetrieveOn())
-        state.form4().File1->refresh();
+    if (state.autoRetrieve())
+        state.windows().refreshBrowser();
 }
 
 void newmes::canc_MouseUp()
 {
-    m_state.unloadCompose();
+    m_state.windows().unloadCompose();
 }
 
 void newmes::showEvent(QShowEvent *event)
@@ -255,7 +266,7 @@ void newmes::hideEvent(QHideEvent *event)
 void newmes::closeEvent(QCloseEvent *event)
 {
     // Closing from the title bar is Cancel.
-    if (m_state.composeIfLoaded() == this)
-        m_state.unloadCompose();
+    if (m_state.windows().composeIfLoaded() == this)
+        m_state.windows().unloadCompose();
     event->accept();
 }

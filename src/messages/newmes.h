@@ -23,7 +23,8 @@ public:
     QLineEdit *dat;
     QLineEdit *tim;
     MessageTextEdit *Text3;
-    // Keeps dat and tim current while Auto Time is on; the main window starts and stops it.
+    // Keeps dat and tim current while Auto Time is on. A new window's clock waits for the
+    // main window's next tick (or followAutoTime()); then it follows the option.
     QTimer *Timer1;
     PictureButton *ok;
     PictureButton *okp;
@@ -32,6 +33,9 @@ public:
 
     // Empties tim, pri, dat, t, fro and Text3.
     void clearFields();
+
+    // Starts or stops Timer1 as Auto Time says.
+    void followAutoTime();
 
     void Timer1_Timer();
     void ok_MouseUp();

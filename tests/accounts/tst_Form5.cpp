@@ -1,8 +1,9 @@
 #include "accounts/Form5.h"
 #include "accounts/usopt.h"
-#include "app/AppState.h"
 #include "app/Form1.h"
 #include "app/Form3.h"
+#include "app/WindowRegistry.h"
+#include "core/AppState.h"
 #include "fs/FileList.h"
 #include "messages/Form4.h"
 #include "support/TempFolder.h"
@@ -25,7 +26,8 @@ struct Fixture
 {
     Fixture()
         : state(dir.path(), platform.platform())
-        , main(state)
+        , windows(state)
+        , main(windows)
     {
         for (QTimer *timer : { main.Timer1, main.Timer2, main.Timer3, main.Timer4 })
             timer->stop();
@@ -33,7 +35,7 @@ struct Fixture
 
     Form5 &openLogin()
     {
-        Form5 &login = state.form5();
+        Form5 &login = windows.form5();
         login.show();
         return login;
     }
@@ -41,6 +43,7 @@ struct Fixture
     TestPlatform platform;
     TempFolder dir;
     AppState state;
+    WindowRegistry windows;
     Form1 main;
 };
 
@@ -122,13 +125,13 @@ void tst_Form5::defaultLogsInAtOnce()
     QVERIFY(login.log->isEnabled());
     QVERIFY(f.platform.dialogs.calls().isEmpty());
 
-    f.state.SlotCode = "5";
+    f.state.setSlotCode("5");
     login.log->click();
-    QCOMPARE(f.state.SlotCode, QString("d"));
+    QCOMPARE(f.state.slotCode(), QString("d"));
     QCOMPARE(f.main.nam->text(), QString("Front Desk"));
     QCOMPARE(f.dir.read("us.kfl"), QByteArray("d\r\n"));
-    QCOMPARE(f.state.form3().File1->pattern(), QString("*.msg"));
-    QVERIFY(!f.state.form5IfLoaded());
+    QCOMPARE(f.windows.form3().File1->pattern(), QString("*.msg"));
+    QVERIFY(!f.windows.form5IfLoaded());
 }
 
 void tst_Form5::missingAccountOffersCreation_data()
@@ -158,10 +161,10 @@ void tst_Form5::missingAccountOffersCreation()
     QVERIFY(!login.log->isEnabled());
     QCOMPARE(login.user->isVisible(), !yes);
     QCOMPARE(login.pas->isVisible(), !yes);
-    QCOMPARE(f.state.userOptionsIfLoaded() != nullptr, yes);
+    QCOMPARE(f.windows.userOptionsIfLoaded() != nullptr, yes);
     if (yes)
-        QVERIFY(f.state.userOptionsIfLoaded()->isVisible());
-    QCOMPARE(f.state.form5IfLoaded(), &login);
+        QVERIFY(f.windows.userOptionsIfLoaded()->isVisible());
+    QCOMPARE(f.windows.form5IfLoaded(), &login);
 }
 
 void tst_Form5::existingAccountAsksNothing()
@@ -340,8 +343,8 @@ void tst_Form5::logIntoUser3()
     f.dir.makeFolder("History");
     f.dir.write("History/b.ms3", "y\r\n");
     f.dir.write("History/c.ms3", "z\r\n");
-    f.state.form3().File1->setPath(f.dir.path());
-    f.state.form3().File2->setPath(f.state.historyFolder());
+    f.windows.form3().File1->setPath(f.dir.path());
+    f.windows.form3().File2->setPath(f.state.historyFolder());
     f.main.inb->setText("No New Messages.");
     f.main.his->setText("No Messages in History.");
     // Screen readers were told the name before.
@@ -359,19 +362,19 @@ void tst_Form5::logIntoUser3()
     QVERIFY(login.log->isEnabled());
     login.log->click();
 
-    QCOMPARE(f.state.SlotCode, QString("3"));
+    QCOMPARE(f.state.slotCode(), QString("3"));
     QCOMPARE(f.main.nam->text(), shown);
     QCOMPARE(f.main.nam->textFormat(), Qt::PlainText);
     QCOMPARE(QAccessible::queryAccessibleInterface(f.main.nam)->text(QAccessible::Name), shown);
-    QCOMPARE(f.state.form3().File1->pattern(), QString("*.ms3"));
-    QCOMPARE(f.state.form3().File2->pattern(), QString("*.ms3"));
-    QCOMPARE(f.state.form3().File1->count(), 1);
-    QCOMPARE(f.state.form3().File2->count(), 2);
+    QCOMPARE(f.windows.form3().File1->pattern(), QString("*.ms3"));
+    QCOMPARE(f.windows.form3().File2->pattern(), QString("*.ms3"));
+    QCOMPARE(f.windows.form3().File1->count(), 1);
+    QCOMPARE(f.windows.form3().File2->count(), 2);
     if (lastLoginWritable)
         QCOMPARE(f.dir.read("us.kfl"), QByteArray("3\r\n"));
     QCOMPARE(f.main.inb->text(), polling ? QString("1 New Message.") : QString());
     QCOMPARE(f.main.his->text(), polling ? QString("2 Messages in History.") : QString());
-    QVERIFY(!f.state.form5IfLoaded());
+    QVERIFY(!f.windows.form5IfLoaded());
     QVERIFY(!login.isVisible());
 }
 
@@ -384,14 +387,14 @@ void tst_Form5::loggingInRepointsLoadedBrowserOnly()
         choose(login, "Default");
         login.log->click();
     }
-    QVERIFY(!f.state.form4IfLoaded());
+    QVERIFY(!f.windows.form4IfLoaded());
 
-    Form4 &browser = f.state.form4();
+    Form4 &browser = f.windows.form4();
     Form5 &login = f.openLogin();
     choose(login, "User 6");
     QTest::keyClicks(login.user, "zed");
     login.log->click();
-    QCOMPARE(f.state.SlotCode, QString("6"));
+    QCOMPARE(f.state.slotCode(), QString("6"));
     QCOMPARE(browser.File1->pattern(), QString("*.ms6"));
 }
 
@@ -400,22 +403,22 @@ void tst_Form5::newAndCancelUnload()
     Fixture f;
     Form5 &first = f.openLogin();
     first.new_->click();
-    QVERIFY(!f.state.form5IfLoaded());
-    QVERIFY(f.state.userOptionsIfLoaded());
-    QVERIFY(f.state.userOptionsIfLoaded()->isVisible());
+    QVERIFY(!f.windows.form5IfLoaded());
+    QVERIFY(f.windows.userOptionsIfLoaded());
+    QVERIFY(f.windows.userOptionsIfLoaded()->isVisible());
 
     Form5 &second = f.openLogin();
     choose(second, "Default");
     second.cance->click();
-    QVERIFY(!f.state.form5IfLoaded());
-    QCOMPARE(f.state.SlotCode, QString("d"));
+    QVERIFY(!f.windows.form5IfLoaded());
+    QCOMPARE(f.state.slotCode(), QString("d"));
     QVERIFY(!f.dir.exists("us.kfl"));
 
     // Closing the window is a Cancel too; the next opening starts afresh.
     Form5 &third = f.openLogin();
     choose(third, "Default");
     third.close();
-    QVERIFY(!f.state.form5IfLoaded());
+    QVERIFY(!f.windows.form5IfLoaded());
     QCOMPARE(f.openLogin().uss->currentIndex(), -1);
 }
 

@@ -1,5 +1,6 @@
 #include "accounts/usopt.h"
-#include "app/AppState.h"
+#include "app/WindowRegistry.h"
+#include "core/AppState.h"
 #include "support/TempFolder.h"
 #include "support/TestPlatform.h"
 #include "widgets/PictureButton.h"
@@ -20,11 +21,12 @@ struct Fixture
 {
     Fixture()
         : state(dir.path(), platform.platform())
+        , windows(state)
     { }
 
     usopt &open()
     {
-        usopt &window = state.userOptions();
+        usopt &window = windows.userOptions();
         window.show();
         return window;
     }
@@ -32,6 +34,7 @@ struct Fixture
     TestPlatform platform;
     TempFolder dir;
     AppState state;
+    WindowRegistry windows;
 };
 
 QLineEdit *boxOf(usopt &window, const QString &name)
@@ -138,7 +141,7 @@ void tst_usopt::defaultAsksNothingAndShowsStoredValues()
     QCOMPARE(f.dir.read("du.kfl"), QByteArray("reception\r\n"));
     QCOMPARE(f.dir.read("df.kfl"), QByteArray("Front Desk\r\n"));
     QCOMPARE(filesIn(f.dir), QStringList({ "df.kfl", "du.kfl" }));
-    QCOMPARE(f.state.userOptionsIfLoaded(), &window);
+    QCOMPARE(f.windows.userOptionsIfLoaded(), &window);
 }
 
 void tst_usopt::slotWithoutPasswordCreatesAccount_data()
@@ -273,7 +276,7 @@ void tst_usopt::okSavesHiddenEditsOfEarlierChoice()
     QCOMPARE(f.dir.read("msgu.kfl"), QByteArray("amelia\r\n"));
     QCOMPARE(f.dir.read("ppu.kfl"), QByteArray("ben\r\n"));
     QCOMPARE(filesIn(f.dir), QStringList({ "msgu.kfl", "ppu.kfl" }));
-    QVERIFY(!f.state.userOptionsIfLoaded());
+    QVERIFY(!f.windows.userOptionsIfLoaded());
     QVERIFY(!window.isVisible());
 }
 
@@ -314,7 +317,7 @@ void tst_usopt::okWithNothingChosenWritesNothing()
     usopt &window = f.open();
     window.ok->releaseUp();
     QVERIFY(filesIn(f.dir).isEmpty());
-    QVERIFY(!f.state.userOptionsIfLoaded());
+    QVERIFY(!f.windows.userOptionsIfLoaded());
     QVERIFY(f.platform.dialogs.calls().isEmpty());
 }
 
@@ -327,7 +330,7 @@ void tst_usopt::cancelWritesNothingAndReopeningStartsAfresh()
     window.canc->pressDown();
     window.canc->releaseUp();
     QVERIFY(filesIn(f.dir).isEmpty());
-    QVERIFY(!f.state.userOptionsIfLoaded());
+    QVERIFY(!f.windows.userOptionsIfLoaded());
 
     usopt &again = f.open();
     QVERIFY(again.u3u->text().isEmpty());
@@ -369,7 +372,7 @@ void tst_usopt::unencodableCharacterIsReportedOthersSaved()
     QCOMPARE(f.dir.read("44.kfl"), QByteArray("1\r\n"));
     QCOMPARE(f.dir.read("44u.kfl"), QByteArray("dora\r\n"));
     // The window stays open with the text, so nothing typed is lost.
-    QCOMPARE(f.state.userOptionsIfLoaded(), &window);
+    QCOMPARE(f.windows.userOptionsIfLoaded(), &window);
     QVERIFY(window.isVisible());
     QCOMPARE(window.u4f->text(), "Dora " + emoji);
 }
@@ -380,7 +383,8 @@ void tst_usopt::missingFolderIsReportedAndOkKeepsWindow()
     TempFolder dir;
     dir.makeFolder("office");
     AppState state(dir.file("office"), platform.platform());
-    usopt &window = state.userOptions();
+    WindowRegistry windows(state);
+    usopt &window = windows.userOptions();
     window.show();
     choose(window, "User 6");
     window.u6u->setText("finn");
@@ -395,14 +399,14 @@ void tst_usopt::missingFolderIsReportedAndOkKeepsWindow()
 
     window.ok->releaseUp();
     QCOMPARE(platform.dialogs.calls().size(), 2);
-    QCOMPARE(state.userOptionsIfLoaded(), &window);
+    QCOMPARE(windows.userOptionsIfLoaded(), &window);
     QVERIFY(window.isVisible());
 
     // Once the folder is back, OK saves and closes.
     dir.makeFolder("office");
     window.ok->releaseUp();
     QCOMPARE(platform.dialogs.calls().size(), 2);
-    QVERIFY(!state.userOptionsIfLoaded());
+    QVERIFY(!windows.userOptionsIfLoaded());
     QCOMPARE(dir.read("office/i6u.kfl"), QByteArray("finn\r\n"));
 }
 

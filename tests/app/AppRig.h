@@ -1,19 +1,21 @@
 #pragma once
 
-#include "app/AppState.h"
 #include "app/Form1.h"
+#include "app/WindowRegistry.h"
+#include "core/AppState.h"
 #include "support/TempFolder.h"
 #include "support/TestPlatform.h"
 
 #include <QApplication>
 #include <QIcon>
 
-// A main window over a temporary data folder with every desktop service faked.
+// The windows and a main window over a temporary data folder with every desktop service faked.
 struct AppRig
 {
     explicit AppRig(const QString &folder = QString())
         : state(folder.isEmpty() ? dir.path() : folder, p.platform())
-        , main(state)
+        , windows(state)
+        , main(windows)
     {
         // As main() does: every window without an icon of its own shows the program's.
         QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/notavo.svg")));
@@ -28,6 +30,7 @@ struct AppRig
     TestPlatform p;
     TempFolder dir;
     AppState state;
+    WindowRegistry windows;
     Form1 main;
     int quits = 0;
 };

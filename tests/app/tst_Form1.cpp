@@ -46,22 +46,22 @@ void tst_Form1::firstStartInEmptyFolder()
 
     QVERIFY(QFileInfo(rig.dir.file("History")).isDir());
     QCOMPARE(rig.main.nam->text(), QStringLiteral("Default User"));
-    QCOMPARE(rig.state.SlotCode, QStringLiteral("d"));
-    QCOMPARE(rig.state.form3().File1->path(), rig.dir.path());
-    QCOMPARE(rig.state.form3().File2->path(), rig.dir.path() + "/History/");
-    QCOMPARE(rig.state.form3().File1->pattern(), QStringLiteral("*.msg"));
-    QVERIFY(rig.state.form8().mnuStartup->isChecked());
+    QCOMPARE(rig.state.slotCode(), QStringLiteral("d"));
+    QCOMPARE(rig.windows.form3().File1->path(), rig.dir.path());
+    QCOMPARE(rig.windows.form3().File2->path(), rig.dir.path() + "/History/");
+    QCOMPARE(rig.windows.form3().File1->pattern(), QStringLiteral("*.msg"));
+    QVERIFY(rig.windows.form8().mnuStartup->isChecked());
     QCOMPARE(rig.p.shellLink.calls,
              QList<QStringList>({ { "StartUp", "Notavo", rig.dir.path() + "/Notavo", "" } }));
 
     // The main window waits for the splash.
-    Form7 *splash = rig.state.form7IfLoaded();
+    Form7 *splash = rig.windows.form7IfLoaded();
     QVERIFY(splash && splash->isVisible());
     QVERIFY(!rig.main.isVisible());
     QVERIFY(splash->Timer1->isActive());
     QCOMPARE(splash->Timer1->interval(), 4000);
     splash->Timer1_Timer();
-    QVERIFY(!rig.state.form7IfLoaded());
+    QVERIFY(!rig.windows.form7IfLoaded());
     QVERIFY(rig.main.isVisible());
 
     // A second start finds the History folder in place and goes on.
@@ -95,7 +95,7 @@ void tst_Form1::startupSetting()
     AppRig rig;
     rig.dir.write(name, content);
     rig.main.Form_Load();
-    QCOMPARE(rig.state.form8().mnuStartup->isChecked(), runAtStartup);
+    QCOMPARE(rig.windows.form8().mnuStartup->isChecked(), runAtStartup);
     QCOMPARE(rig.p.shellLink.calls.size(), runAtStartup ? 1 : 0);
     // The sequence goes on past a failing shortcut and reads nothing back into the file.
     QCOMPARE(rig.dir.read(name), content);
@@ -108,8 +108,8 @@ void tst_Form1::dataFolderWithTrailingSeparator()
     rig.p.shellLink.result = false;
     rig.main.Form_Load();
 
-    QCOMPARE(rig.state.form3().File1->path(), root.path() + "/");
-    QCOMPARE(rig.state.form3().File2->path(), root.path() + "/History/");
+    QCOMPARE(rig.windows.form3().File1->path(), root.path() + "/");
+    QCOMPARE(rig.windows.form3().File2->path(), root.path() + "/History/");
     QVERIFY(QFileInfo(root.file("History")).isDir());
     QCOMPARE(rig.p.shellLink.calls.value(0).value(2), root.path() + "/Notavo");
 }
@@ -188,7 +188,7 @@ void tst_Form1::autoRetrieveOffStopsPolling()
     QTRY_COMPARE(rig.main.inb->text(), QStringLiteral("No New Messages."));
     const auto toggle = [&] {
         if (byMenu)
-            rig.state.form8().mnuAutoRet->trigger();
+            rig.windows.form8().mnuAutoRet->trigger();
         else
             rig.main.autret_Click();
     };
@@ -197,7 +197,7 @@ void tst_Form1::autoRetrieveOffStopsPolling()
     QCOMPARE(rig.main.autret->text(), QString());
     QVERIFY(!rig.main.Timer1->isActive() && !rig.main.Timer3->isActive());
     QVERIFY(rig.main.Timer2->isActive() && rig.main.Timer4->isActive());
-    QVERIFY(!rig.state.form8().mnuAutoRet->isChecked());
+    QVERIFY(!rig.windows.form8().mnuAutoRet->isChecked());
 
     rig.dir.write("lunch.msg", "x");
     rig.dir.write("History/old.msg", "x");
@@ -209,7 +209,7 @@ void tst_Form1::autoRetrieveOffStopsPolling()
     // Switched back on, the counts are rewritten at once, not at the next safety tick.
     toggle();
     QCOMPARE(rig.main.autret->text(), QStringLiteral("X"));
-    QVERIFY(rig.state.form8().mnuAutoRet->isChecked());
+    QVERIFY(rig.windows.form8().mnuAutoRet->isChecked());
     QCOMPARE(rig.main.inb->text(), QStringLiteral("1 New Message."));
     QCOMPARE(rig.main.his->text(), QStringLiteral("1 Message in History."));
     QVERIFY(rig.glint1()->InTray());
@@ -305,10 +305,10 @@ void tst_Form1::autoTimeFollowsMark()
 {
     AppRig rig;
     rig.main.Form_Load();
-    QAction *menuMark = rig.state.form8().mnuAutoTime;
-    QTRY_VERIFY(rig.state.composeIfLoaded());
-    QTimer *clock = rig.state.compose().Timer1;
-    QVERIFY(!rig.state.compose().isVisible());
+    QAction *menuMark = rig.windows.form8().mnuAutoTime;
+    QTRY_VERIFY(rig.windows.composeIfLoaded());
+    QTimer *clock = rig.windows.compose().Timer1;
+    QVERIFY(!rig.windows.compose().isVisible());
     QTRY_VERIFY(clock->isActive());
 
     rig.main.aut_Click();
@@ -342,19 +342,19 @@ void tst_Form1::doubleClicks()
 
     QTest::mouseDClick(rig.main.inb, Qt::LeftButton);
     QTest::mouseDClick(rig.main.his, Qt::LeftButton);
-    QVERIFY(!rig.state.form4IfLoaded());
+    QVERIFY(!rig.windows.form4IfLoaded());
 
     emit rig.glint1()->DblClick();
-    QVERIFY(rig.state.form4IfLoaded());
-    rig.state.unloadForm4();
+    QVERIFY(rig.windows.form4IfLoaded());
+    rig.windows.unloadForm4();
 
     rig.dir.write("History/old.msg", "x");
     QTRY_COMPARE(rig.main.his->text(), QStringLiteral("1 Message in History."));
     QTest::mouseDClick(rig.main.his, Qt::LeftButton);
-    QVERIFY(rig.state.form4IfLoaded());
+    QVERIFY(rig.windows.form4IfLoaded());
 
     QTest::mouseDClick(rig.main.nam, Qt::LeftButton);
-    QVERIFY(rig.state.form5IfLoaded() && rig.state.form5IfLoaded()->isVisible());
+    QVERIFY(rig.windows.form5IfLoaded() && rig.windows.form5IfLoaded()->isVisible());
 }
 
 void tst_Form1::closeRequestShowsOneDialog()
@@ -363,12 +363,12 @@ void tst_Form1::closeRequestShowsOneDialog()
     rig.main.show();
     QVERIFY(!rig.main.close());
     QVERIFY(rig.main.isVisible());
-    Form6 *dialog = rig.state.form6IfLoaded();
+    Form6 *dialog = rig.windows.form6IfLoaded();
     QVERIFY(dialog && dialog->isVisible());
 
     QVERIFY(!rig.main.close());
-    rig.state.form8().mnuExit->trigger();
-    QCOMPARE(rig.state.form6IfLoaded(), dialog);
+    rig.windows.form8().mnuExit->trigger();
+    QCOMPARE(rig.windows.form6IfLoaded(), dialog);
     int dialogs = 0;
     for (QWidget *window : QApplication::topLevelWidgets())
         dialogs += qobject_cast<Form6 *>(window) != nullptr;
@@ -397,13 +397,13 @@ void tst_Form1::closeMark()
     QTest::mousePress(rig.main.Label1, button);
     QCOMPARE(rig.main.Label1->text(), QStringLiteral("o"));
     QCOMPARE(rig.main.Label1->fontInfo().pixelSize(), 16); // 12 point
-    QVERIFY(!rig.state.form6IfLoaded());
+    QVERIFY(!rig.windows.form6IfLoaded());
 
     QTest::mouseRelease(rig.main.Label1, button);
     QCOMPARE(rig.main.Label1->text(), QStringLiteral("X"));
     QCOMPARE(rig.main.Label1->fontInfo().pixelSize(), 24);
-    QVERIFY(rig.state.form6IfLoaded() && rig.state.form6IfLoaded()->isVisible());
-    QVERIFY(!rig.state.form8().mnu->isVisible());
+    QVERIFY(rig.windows.form6IfLoaded() && rig.windows.form6IfLoaded()->isVisible());
+    QVERIFY(!rig.windows.form8().mnu->isVisible());
 }
 
 void tst_Form1::marksToggleOncePerDoubleClick()
@@ -428,7 +428,7 @@ void tst_Form1::menuOpensAtMouse()
     rig.main.move(40, 30);
     rig.main.show();
     QVERIFY(QTest::qWaitForWindowExposed(&rig.main));
-    QMenu *menu = rig.state.form8().mnu;
+    QMenu *menu = rig.windows.form8().mnu;
 
     QTest::mousePress(&rig.main, Qt::LeftButton, {}, QPoint(20, 110));
     QVERIFY(!menu->isVisible());

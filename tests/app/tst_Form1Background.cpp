@@ -24,7 +24,7 @@ void tst_Form1Background::viewerComesBackBrowserStaysClosed()
     AppRig rig;
     rig.main.Form_Load();
     rig.main.show();
-    rig.state.form2().show();
+    rig.windows.form2().show();
     QCOMPARE(rig.glint2()->tiptext(), QStringLiteral("Courivo Running in Background"));
     QCOMPARE(rig.glint2()->imagenumber(), 2);
 
@@ -35,14 +35,14 @@ void tst_Form1Background::viewerComesBackBrowserStaysClosed()
     QCOMPARE(rig.p.dialogs.last()->title, QStringLiteral("Notavo"));
     QCOMPARE(rig.p.dialogs.last()->icon, Dialogs::Icon::Exclamation);
     QVERIFY(!rig.main.isVisible());
-    QVERIFY(!rig.state.form2().isVisible());
+    QVERIFY(!rig.windows.form2().isVisible());
     QCOMPARE(rig.state.Form2WasShown, QStringLiteral("yes"));
     QCOMPARE(rig.state.Form3WasShown, QStringLiteral("no"));
     QCOMPARE(rig.state.Form4WasShown, QStringLiteral("no"));
     QCOMPARE(rig.state.Form5WasShown, QStringLiteral("no"));
     QVERIFY(rig.glint2()->InTray());
     // A window never opened is not loaded just to be hidden.
-    QVERIFY(!rig.state.form4IfLoaded());
+    QVERIFY(!rig.windows.form4IfLoaded());
 
     // Polling goes on in the background.
     rig.dir.write("lunch.msg", "x");
@@ -50,8 +50,8 @@ void tst_Form1Background::viewerComesBackBrowserStaysClosed()
 
     emit rig.glint2()->DblClick();
     QVERIFY(rig.main.isVisible());
-    QVERIFY(rig.state.form2().isVisible());
-    QVERIFY(!rig.state.form4IfLoaded());
+    QVERIFY(rig.windows.form2().isVisible());
+    QVERIFY(!rig.windows.form4IfLoaded());
     QVERIFY(!rig.glint2()->InTray());
     QVERIFY(rig.main.Timer2->isActive());
 }
@@ -60,14 +60,14 @@ void tst_Form1Background::closeDialogRouteKeepsLoginWindow()
 {
     AppRig rig;
     rig.main.show();
-    rig.state.form4().show();
-    rig.state.form5().show();
+    rig.windows.form4().show();
+    rig.windows.form5().show();
     rig.state.Form5WasShown = QStringLiteral("earlier");
 
     rig.main.EnterBackgroundFromCloseDialog();
     QVERIFY(!rig.main.isVisible());
-    QVERIFY(!rig.state.form4().isVisible());
-    QVERIFY(rig.state.form5().isVisible());
+    QVERIFY(!rig.windows.form4().isVisible());
+    QVERIFY(rig.windows.form5().isVisible());
     QCOMPARE(rig.state.Form2WasShown, QStringLiteral("no"));
     QCOMPARE(rig.state.Form4WasShown, QStringLiteral("yes"));
     QCOMPARE(rig.state.Form3WasShown, QString());
@@ -75,7 +75,7 @@ void tst_Form1Background::closeDialogRouteKeepsLoginWindow()
     QVERIFY(rig.glint2()->InTray());
 
     rig.main.LeaveBackground();
-    QVERIFY(rig.state.form4().isVisible());
+    QVERIFY(rig.windows.form4().isVisible());
     QVERIFY(!rig.glint2()->InTray());
 }
 
@@ -83,7 +83,7 @@ void tst_Form1Background::enteringTwiceForgetsTheWindows()
 {
     AppRig rig;
     rig.main.show();
-    rig.state.form2().show();
+    rig.windows.form2().show();
     rig.main.EnterBackgroundFromMenu();
     rig.main.EnterBackgroundFromMenu();
     QCOMPARE(rig.p.dialogs.calls().size(), 2);
@@ -91,7 +91,7 @@ void tst_Form1Background::enteringTwiceForgetsTheWindows()
 
     rig.main.LeaveBackground();
     QVERIFY(rig.main.isVisible());
-    QVERIFY(!rig.state.form2().isVisible());
+    QVERIFY(!rig.windows.form2().isVisible());
 
     // A second start of the program brings it back the same way.
     rig.main.EnterBackgroundFromMenu();
@@ -108,10 +108,10 @@ void tst_Form1Background::leavingBeforeEverEntering()
     rig.glint2()->setInTray(true);
     rig.main.Glint2_DblClick();
     QVERIFY(rig.main.isVisible());
-    QVERIFY(!rig.state.form2IfLoaded());
-    QVERIFY(!rig.state.form4IfLoaded());
-    QVERIFY(!rig.state.form5IfLoaded());
-    QVERIFY(!rig.state.form3().isVisible());
+    QVERIFY(!rig.windows.form2IfLoaded());
+    QVERIFY(!rig.windows.form4IfLoaded());
+    QVERIFY(!rig.windows.form5IfLoaded());
+    QVERIFY(!rig.windows.form3().isVisible());
     QVERIFY(!rig.glint2()->InTray());
 }
 
@@ -121,7 +121,7 @@ void tst_Form1Background::withoutTrayTheWindowStaysReachable()
     rig.p.tray.available = false;
     rig.main.Form_Load();
     rig.main.show();
-    rig.state.form2().show();
+    rig.windows.form2().show();
 
     rig.main.EnterBackgroundFromMenu();
     // Not every desktop has a task bar; every one lists its open windows.
@@ -131,7 +131,7 @@ void tst_Form1Background::withoutTrayTheWindowStaysReachable()
     QVERIFY(rig.main.isVisible());
     QVERIFY(rig.main.isMinimized());
     QVERIFY(rig.main.inBackground());
-    QVERIFY(!rig.state.form2().isVisible());
+    QVERIFY(!rig.windows.form2().isVisible());
 
     // Waiting messages show in the title, in the background and out of it.
     rig.dir.write("a.msg", "x");
@@ -141,7 +141,7 @@ void tst_Form1Background::withoutTrayTheWindowStaysReachable()
     // Restoring the window is the way back.
     rig.main.showNormal();
     QVERIFY(!rig.main.inBackground());
-    QVERIFY(rig.state.form2().isVisible());
+    QVERIFY(rig.windows.form2().isVisible());
 
     QFile::remove(rig.dir.file("a.msg"));
     QFile::remove(rig.dir.file("b.msg"));
@@ -168,7 +168,7 @@ void tst_Form1Background::notificationFollowsTheInbox()
 
     // Choosing it opens the inbox, as a double-click on the tray icon does.
     emit rig.p.notifier.activated();
-    QVERIFY(rig.state.form4IfLoaded() && rig.state.form4IfLoaded()->isVisible());
+    QVERIFY(rig.windows.form4IfLoaded() && rig.windows.form4IfLoaded()->isVisible());
 
     // A message read is no news; an empty inbox takes the notification away.
     QFile::remove(rig.dir.file("lunch.msg"));

@@ -29,7 +29,7 @@ void tst_Form1Share::stoppedShareFreezesNothing()
 
     AppRig rig(share.mountPoint());
     rig.main.Form_Load();
-    QCOMPARE(rig.state.form3().File1->watchMode(), FolderWatch::Mode::Poll);
+    QCOMPARE(rig.windows.form3().File1->watchMode(), FolderWatch::Mode::Poll);
     QTRY_COMPARE(rig.main.inb->text(), QStringLiteral("No New Messages."));
 
     // Written on the server's side, as another computer would.
@@ -52,10 +52,10 @@ void tst_Form1Share::stoppedShareFreezesNothing()
     rig.main.showCloseDialog();
     QTest::qWait(1500);
     rig.main.pollNow();
-    rig.state.form3().File1->refresh();
+    rig.windows.form3().File1->refresh();
     QTest::qWait(1500);
     heartbeat.stop();
-    QVERIFY(rig.state.form6IfLoaded() && rig.state.form6IfLoaded()->isVisible());
+    QVERIFY(rig.windows.form6IfLoaded() && rig.windows.form6IfLoaded()->isVisible());
     QVERIFY2(longestGapMs < 500, qPrintable(QStringLiteral("%1 ms").arg(longestGapMs)));
     // The counts keep their last values until the share answers.
     QCOMPARE(rig.main.inb->text(), QStringLiteral("1 New Message."));

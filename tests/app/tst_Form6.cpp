@@ -22,7 +22,7 @@ void tst_Form6::choicesAreExclusive()
 {
     AppRig rig;
     rig.main.showCloseDialog();
-    Form6 &dialog = rig.state.form6();
+    Form6 &dialog = rig.windows.form6();
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Quit Notavo"));
     QCOMPARE(dialog.min->text(), QStringLiteral("X"));
     QCOMPARE(dialog.qui->text(), QString());
@@ -47,16 +47,16 @@ void tst_Form6::cancelChangesNothing()
 {
     AppRig rig;
     rig.main.show();
-    rig.state.form2().show();
+    rig.windows.form2().show();
     rig.main.showCloseDialog();
-    Form6 &dialog = rig.state.form6();
+    Form6 &dialog = rig.windows.form6();
 
     dialog.can->pressDown();
     QVERIFY(dialog.canp->isVisibleTo(&dialog));
     dialog.can->releaseUp();
-    QVERIFY(!rig.state.form6IfLoaded());
+    QVERIFY(!rig.windows.form6IfLoaded());
     QVERIFY(rig.main.isVisible());
-    QVERIFY(rig.state.form2().isVisible());
+    QVERIFY(rig.windows.form2().isVisible());
     QVERIFY(!rig.glint2()->InTray());
     QVERIFY(rig.p.dialogs.calls().isEmpty());
     QCOMPARE(rig.quits, 0);
@@ -66,16 +66,16 @@ void tst_Form6::backgroundChoice()
 {
     AppRig rig;
     rig.main.show();
-    rig.state.form2().show();
+    rig.windows.form2().show();
     rig.main.showCloseDialog();
-    Form6 &dialog = rig.state.form6();
+    Form6 &dialog = rig.windows.form6();
 
     dialog.oki->pressDown();
     QVERIFY(dialog.okip->isVisibleTo(&dialog));
     dialog.oki->releaseUp();
-    QVERIFY(!rig.state.form6IfLoaded());
+    QVERIFY(!rig.windows.form6IfLoaded());
     QVERIFY(!rig.main.isVisible());
-    QVERIFY(!rig.state.form2().isVisible());
+    QVERIFY(!rig.windows.form2().isVisible());
     QVERIFY(rig.glint2()->InTray());
     QCOMPARE(rig.state.Form2WasShown, QStringLiteral("yes"));
     QCOMPARE(rig.state.Form5WasShown, QString());
@@ -87,7 +87,7 @@ void tst_Form6::quitEndsAtOnce()
     AppRig rig;
     rig.main.show();
     rig.main.showCloseDialog();
-    Form6 &dialog = rig.state.form6();
+    Form6 &dialog = rig.windows.form6();
     const QStringList before = QDir(rig.dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
 
     dialog.qui_Click();
@@ -103,13 +103,13 @@ void tst_Form6::everyOpeningStartsWithBackground()
 {
     AppRig rig;
     rig.main.showCloseDialog();
-    rig.state.form6().qui_Click();
+    rig.windows.form6().qui_Click();
     // Closing the window is a cancel, and the next opening is a fresh dialog.
-    rig.state.form6().close();
-    QVERIFY(!rig.state.form6IfLoaded());
+    rig.windows.form6().close();
+    QVERIFY(!rig.windows.form6IfLoaded());
     rig.main.showCloseDialog();
-    QCOMPARE(rig.state.form6().min->text(), QStringLiteral("X"));
-    QCOMPARE(rig.state.form6().qui->text(), QString());
+    QCOMPARE(rig.windows.form6().min->text(), QStringLiteral("X"));
+    QCOMPARE(rig.windows.form6().qui->text(), QString());
     QCOMPARE(rig.quits, 0);
 }
 

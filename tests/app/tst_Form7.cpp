@@ -17,7 +17,7 @@ void tst_Form7::splashShowsMainWindowWhenItEnds()
 {
     AppRig rig;
     rig.main.Form_Load();
-    Form7 *splash = rig.state.form7IfLoaded();
+    Form7 *splash = rig.windows.form7IfLoaded();
     QVERIFY(splash);
     QCOMPARE(splash->size(), QSize(401, 184));
     QCOMPARE(splash->Label2->text(), QStringLiteral("Thankyou for using Notavo"));
@@ -28,17 +28,17 @@ void tst_Form7::splashShowsMainWindowWhenItEnds()
     splash->Timer1->start(10);
     QVERIFY(!rig.main.isVisible());
     QTRY_VERIFY(rig.main.isVisible());
-    QVERIFY(!rig.state.form7IfLoaded());
+    QVERIFY(!rig.windows.form7IfLoaded());
 }
 
 void tst_Form7::splashClosedEarlyStillShowsMainWindow()
 {
     AppRig rig;
     rig.main.Form_Load();
-    QPointer<Form7> splash = rig.state.form7IfLoaded();
+    QPointer<Form7> splash = rig.windows.form7IfLoaded();
     splash->close();
     QVERIFY(rig.main.isVisible());
-    QVERIFY(!rig.state.form7IfLoaded());
+    QVERIFY(!rig.windows.form7IfLoaded());
     QTRY_VERIFY(!splash);
 }
 

@@ -46,7 +46,7 @@ private slots:
 void tst_Form8::menuTree()
 {
     AppRig rig;
-    Form8 &form = rig.state.form8();
+    Form8 &form = rig.windows.form8();
     QVERIFY(!form.isVisible());
     QCOMPARE(form.mnu->title(), QStringLiteral("mnu"));
     QCOMPARE(
@@ -72,8 +72,8 @@ void tst_Form8::optionToggles()
 {
     AppRig rig;
     rig.main.Form_Load();
-    Form8 &form = rig.state.form8();
-    QTimer *clock = rig.state.compose().Timer1;
+    Form8 &form = rig.windows.form8();
+    QTimer *clock = rig.windows.compose().Timer1;
     QTRY_VERIFY(clock->isActive());
 
     // Through trigger(), as a chosen item arrives: the menu's own toggle must not count twice.
@@ -102,7 +102,7 @@ void tst_Form8::runAtStartupWritesSetting()
 {
     AppRig rig;
     rig.main.Form_Load();
-    QAction *item = rig.state.form8().mnuStartup;
+    QAction *item = rig.windows.form8().mnuStartup;
     item->trigger();
     QVERIFY(!item->isChecked());
     QCOMPARE(rig.dir.read("st.kfl"), QByteArray("no\r\n"));
@@ -113,10 +113,10 @@ void tst_Form8::runAtStartupWritesSetting()
     QCOMPARE(rig.p.shellLink.calls.size(), 1);
     QVERIFY(rig.p.dialogs.calls().isEmpty());
 
-    rig.state.form8().mnuStartup->trigger();
+    rig.windows.form8().mnuStartup->trigger();
     AppRig next(rig.dir.path());
     next.main.Form_Load();
-    QVERIFY(!next.state.form8().mnuStartup->isChecked());
+    QVERIFY(!next.windows.form8().mnuStartup->isChecked());
     QVERIFY(next.p.shellLink.calls.isEmpty());
 }
 
@@ -125,7 +125,7 @@ void tst_Form8::runAtStartupWriteFailure()
     AppRig rig;
     rig.dir.write("st.kfl", "yes\r\n");
     rig.main.Form_Load();
-    QAction *item = rig.state.form8().mnuStartup;
+    QAction *item = rig.windows.form8().mnuStartup;
 
     SafeFile::setInjectedWriteFailure(ENOSPC);
     item->trigger();
@@ -141,33 +141,33 @@ void tst_Form8::windowCommands()
 {
     AppRig rig;
     rig.main.show();
-    Form8 &form = rig.state.form8();
+    Form8 &form = rig.windows.form8();
 
     form.mnuNewMessage->trigger();
-    QVERIFY(rig.state.compose().isVisible());
+    QVERIFY(rig.windows.compose().isVisible());
     form.mnuLog->trigger();
-    QVERIFY(rig.state.form5().isVisible());
+    QVERIFY(rig.windows.form5().isVisible());
     form.mnuusopt->trigger();
-    QVERIFY(rig.state.userOptions().isVisible());
+    QVERIFY(rig.windows.userOptions().isVisible());
     form.mnuInbox->trigger();
-    QVERIFY(rig.state.form4IfLoaded());
+    QVERIFY(rig.windows.form4IfLoaded());
     form.mnuExit->trigger();
-    QVERIFY(rig.state.form6().isVisible());
+    QVERIFY(rig.windows.form6().isVisible());
 
     form.mnuAbout->trigger();
-    about *window = rig.state.aboutIfLoaded();
+    about *window = rig.windows.aboutIfLoaded();
     QVERIFY(window && window->isVisible());
     QVERIFY(window->Label2->text().contains(QLatin1String("system tray")));
     QCOMPARE(window->Command1->text(), QStringLiteral("OK"));
     QTest::mouseClick(window->Command1, Qt::LeftButton);
-    QVERIFY(!rig.state.aboutIfLoaded());
+    QVERIFY(!rig.windows.aboutIfLoaded());
 
     form.mnuRuninBack->trigger();
     QVERIFY(!rig.main.isVisible());
     QVERIFY(rig.glint2()->InTray());
     // The other windows of the program are not the background's business.
-    QVERIFY(rig.state.compose().isVisible());
-    QVERIFY(rig.state.userOptions().isVisible());
+    QVERIFY(rig.windows.compose().isVisible());
+    QVERIFY(rig.windows.userOptions().isVisible());
     QCOMPARE(rig.quits, 0);
 }
 

@@ -33,7 +33,7 @@ void tst_SessionEnd::userCloseStillAsks()
     rig.main.show();
     QVERIFY(!rig.main.close());
     QVERIFY(rig.main.isVisible());
-    QVERIFY(rig.state.form6IfLoaded() && rig.state.form6IfLoaded()->isVisible());
+    QVERIFY(rig.windows.form6IfLoaded() && rig.windows.form6IfLoaded()->isVisible());
     QVERIFY(!rig.state.sessionEnding);
 }
 
@@ -58,22 +58,22 @@ void tst_SessionEnd::sessionQuitEndsWithoutAsking()
     rig.dir.write(QStringLiteral("note.msg"), "Hello");
     rig.main.show();
     if (scene == QLatin1String("editing")) {
-        Form4 &browser = rig.state.form4();
+        Form4 &browser = rig.windows.form4();
         browser.OpenInbox();
         QVERIFY(browser.File1->selectName(QStringLiteral("note.msg")));
         browser.openy->pressDown();
         browser.openy->releaseUp();
-        Form2 *viewer = rig.state.form2IfLoaded();
+        Form2 *viewer = rig.windows.form2IfLoaded();
         QVERIFY(viewer);
         viewer->Text1->setPlainText(QStringLiteral("Hello, edited"));
-        newmes &compose = rig.state.compose();
+        newmes &compose = rig.windows.compose();
         compose.show();
         compose.Text3->setPlainText(QStringLiteral("half a message"));
     } else if (scene == QLatin1String("close dialog")) {
         rig.main.showCloseDialog();
     } else if (scene == QLatin1String("splash")) {
         rig.main.hide();
-        rig.state.form7().show();
+        rig.windows.form7().show();
     }
     rig.p.dialogs.clear();
 
@@ -88,7 +88,7 @@ void tst_SessionEnd::sessionQuitEndsWithoutAsking()
 
     QVERIFY(rig.state.sessionEnding);
     QVERIFY2(rig.p.dialogs.calls().isEmpty(), qPrintable(rig.p.dialogs.messageTexts().join('\n')));
-    QVERIFY(!rig.state.form6IfLoaded() || !rig.state.form6IfLoaded()->isVisible());
+    QVERIFY(!rig.windows.form6IfLoaded() || !rig.windows.form6IfLoaded()->isVisible());
     // Nothing was written on the way out.
     QCOMPARE(rig.dir.read(QStringLiteral("note.msg")), QByteArray("Hello"));
 }

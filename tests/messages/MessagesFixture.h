@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/AppState.h"
-#include "app/Form1.h"
+#include "app/WindowRegistry.h"
+#include "core/AppState.h"
 #include "messages/Form2.h"
 #include "messages/Form4.h"
 #include "support/TempFolder.h"
@@ -14,16 +14,14 @@
 #include <QTimer>
 #include <QtTest>
 
-// A data folder with a History folder, the fakes, the shared state and a main window whose
-// timers stay still, so every list re-read in a test is one the windows asked for.
+// A data folder with a History folder, the fakes, the shared state and the windows, without
+// a main window: nothing polls, so every list re-read in a test is one the windows asked for.
 struct MessagesFixture
 {
     MessagesFixture()
         : state(dir.path(), platform.platform())
-        , main(state)
+        , windows(state)
     {
-        for (QTimer *timer : { main.Timer1, main.Timer2, main.Timer3, main.Timer4 })
-            timer->stop();
         dir.makeFolder(QStringLiteral("History"));
     }
 
@@ -34,7 +32,7 @@ struct MessagesFixture
     // came up.
     Form2 *open(const QString &name, bool fromHistory = false)
     {
-        Form4 &browser = state.form4();
+        Form4 &browser = windows.form4();
         if (fromHistory)
             browser.OpenHistory();
         else
@@ -43,7 +41,7 @@ struct MessagesFixture
             return nullptr;
         browser.openy->pressDown();
         browser.openy->releaseUp();
-        return state.form2IfLoaded();
+        return windows.form2IfLoaded();
     }
 
     // Runs the deferred deletions of unloaded windows and any boxes queued for later.
@@ -56,7 +54,7 @@ struct MessagesFixture
     TestPlatform platform;
     TempFolder dir;
     AppState state;
-    Form1 main;
+    WindowRegistry windows;
 };
 
 // Clicks a picture button the way the mouse does: down, then up.

@@ -43,7 +43,7 @@ private slots:
 void tst_Form2::designState()
 {
     MessagesFixture f;
-    Form2 &viewer = f.state.form2();
+    Form2 &viewer = f.windows.form2();
     QCOMPARE(viewer.windowTitle(), QStringLiteral("Message :"));
     QVERIFY(viewer.windowFlags() & Qt::FramelessWindowHint);
     QCOMPARE(viewer.size(), QSize(304, 267));
@@ -194,7 +194,7 @@ void tst_Form2::saveFailureKeepsReferenceText()
     QCOMPARE(f.dialogs().last()->icon, Dialogs::Icon::Exclamation);
     QCOMPARE(f.state.referenceText, QStringLiteral("old\r\n"));
     QCOMPARE(f.dir.read(QStringLiteral("m.msg")), QByteArray("old\r\n"));
-    QCOMPARE(f.state.form2IfLoaded(), viewer);
+    QCOMPARE(f.windows.form2IfLoaded(), viewer);
 }
 
 void tst_Form2::unstorableTextIsNamedAndNothingWritten_data()
@@ -230,7 +230,7 @@ void tst_Form2::unstorableTextIsNamedAndNothingWritten()
 
     QCOMPARE(f.dir.read(QStringLiteral("m.msg")), QByteArray("old\r\n"));
     QVERIFY(!f.dir.exists(QStringLiteral("copy.msg")));
-    QCOMPARE(f.state.form2IfLoaded(), viewer);
+    QCOMPARE(f.windows.form2IfLoaded(), viewer);
     QCOMPARE(viewer->Text1->messageText(), text);
     QCOMPARE(f.state.referenceText, QStringLiteral("old\r\n"));
 }
@@ -257,12 +257,12 @@ void tst_Form2::saveAsCompletesNameBySlot()
     QFETCH(QString, answer);
     QFETCH(QString, written);
     MessagesFixture f;
-    f.state.SlotCode = slot;
+    f.state.setSlotCode(slot);
     const QString opened = QStringLiteral("orig.")
         + (slot == QLatin1String("d") ? QStringLiteral("msg") : QStringLiteral("ms") + slot);
     f.dir.write(opened, "first\r\n");
     f.dir.write(written, "to be replaced\r\n");
-    FileList &counting = *f.state.form3().File1;
+    FileList &counting = *f.windows.form3().File1;
     counting.setPath(f.dir.path());
     counting.setPattern(QLatin1Char('*') + written.mid(written.lastIndexOf(u'.')));
     QCOMPARE(counting.count(), 2);
@@ -289,7 +289,7 @@ void tst_Form2::saveAsCompletesNameBySlot()
     QCOMPARE(f.dir.read(written), QByteArray("edited\r\n"));
     click(viewer->exity);
     QCOMPARE(f.dialogs().calls().size(), 1);
-    QCOMPARE(f.state.form2IfLoaded(), nullptr);
+    QCOMPARE(f.windows.form2IfLoaded(), nullptr);
 
     // Empty answer: nothing written, nothing said.
     viewer = f.open(opened);
@@ -323,7 +323,7 @@ void tst_Form2::saveAsRefusesUnsafeNames()
     QCOMPARE(QDir(f.dir.path()).entryList(QDir::AllEntries | QDir::Hidden), before);
     QVERIFY(QDir(f.dir.file(QStringLiteral("History"))).isEmpty());
     QVERIFY(!QFileInfo::exists(f.dir.file(QStringLiteral("../out.msg"))));
-    QCOMPARE(f.state.form2IfLoaded(), viewer);
+    QCOMPARE(f.windows.form2IfLoaded(), viewer);
 }
 
 void tst_Form2::exitPromptsOnlyForRealEdits()
@@ -334,7 +334,7 @@ void tst_Form2::exitPromptsOnlyForRealEdits()
     QVERIFY(viewer);
     click(viewer->exity);
     QVERIFY(f.dialogs().calls().isEmpty());
-    QCOMPARE(f.state.form2IfLoaded(), nullptr);
+    QCOMPARE(f.windows.form2IfLoaded(), nullptr);
 
     // Typing a character and deleting it again is no edit.
     viewer = f.open(QStringLiteral("m.msg"));
@@ -345,7 +345,7 @@ void tst_Form2::exitPromptsOnlyForRealEdits()
     QTest::keyClick(viewer->Text1, Qt::Key_Backspace);
     click(viewer->exity);
     QVERIFY(f.dialogs().calls().isEmpty());
-    QCOMPARE(f.state.form2IfLoaded(), nullptr);
+    QCOMPARE(f.windows.form2IfLoaded(), nullptr);
     QCOMPARE(f.dir.read(QStringLiteral("m.msg")), QByteArray("text\r\n"));
 }
 
@@ -374,7 +374,7 @@ void tst_Form2::exitWithEditsAnsweredYesOrNo()
     QCOMPARE(f.dir.read(QStringLiteral("m.msg")),
              yes ? QByteArray("changed\r\n") : QByteArray("text\r\n"));
     QVERIFY(viewer->history->isHidden() && viewer->inbox->isHidden());
-    QCOMPARE(f.state.form2IfLoaded(), nullptr);
+    QCOMPARE(f.windows.form2IfLoaded(), nullptr);
 }
 
 void tst_Form2::exitYesThatCannotWriteKeepsWindow()
@@ -389,7 +389,7 @@ void tst_Form2::exitYesThatCannotWriteKeepsWindow()
     click(viewer->exity);
     SafeFile::setInjectedWriteFailure(0);
     QCOMPARE(f.dialogs().last()->text, QStringLiteral("Error, please open message again"));
-    QCOMPARE(f.state.form2IfLoaded(), viewer);
+    QCOMPARE(f.windows.form2IfLoaded(), viewer);
     QVERIFY(viewer->history->isVisible());
     QCOMPARE(f.dir.read(QStringLiteral("m.msg")), QByteArray("text\r\n"));
 }
@@ -398,25 +398,25 @@ void tst_Form2::deleteAnsweredNoOrYes()
 {
     MessagesFixture f;
     f.dir.write(QStringLiteral("m.msg"), "text\r\n");
-    f.main.autret->setText(QStringLiteral("X"));
-    f.state.form3().File1->setPath(f.dir.path());
+    f.state.setAutoRetrieve(true);
+    f.windows.form3().File1->setPath(f.dir.path());
     Form2 *viewer = f.open(QStringLiteral("m.msg"));
     QVERIFY(viewer);
-    QCOMPARE(f.state.form3().File1->count(), 1);
+    QCOMPARE(f.windows.form3().File1->count(), 1);
     click(viewer->del);
     QCOMPARE(f.dialogs().last()->text,
              QStringLiteral("Are you sure you want to delete this message?"));
     QCOMPARE(f.dialogs().last()->title, QStringLiteral("Delete Message?"));
     QCOMPARE(f.dialogs().last()->icon, Dialogs::Icon::Question);
     QVERIFY(f.dir.exists(QStringLiteral("m.msg")));
-    QCOMPARE(f.state.form2IfLoaded(), viewer);
+    QCOMPARE(f.windows.form2IfLoaded(), viewer);
 
     f.dialogs().queueAnswer(Dialogs::Answer::Yes);
     click(viewer->del);
     QVERIFY(!f.dir.exists(QStringLiteral("m.msg")));
-    QCOMPARE(f.state.form2IfLoaded(), nullptr);
-    QCOMPARE(f.state.form3().File1->count(), 0);
-    QCOMPARE(f.state.form4().File1->count(), 0);
+    QCOMPARE(f.windows.form2IfLoaded(), nullptr);
+    QCOMPARE(f.windows.form3().File1->count(), 0);
+    QCOMPARE(f.windows.form4().File1->count(), 0);
 }
 
 void tst_Form2::moveToHistoryAddsCrLfAndReplaces()
@@ -437,7 +437,7 @@ void tst_Form2::moveToHistoryAddsCrLfAndReplaces()
     click(viewer->history);
     QVERIFY(!f.dir.exists(QStringLiteral("m.msg")));
     QCOMPARE(f.dir.read(f.historyFile(QStringLiteral("m.msg"))), QByteArray("a\r\n\r\n"));
-    QCOMPARE(f.state.form2IfLoaded(), nullptr);
+    QCOMPARE(f.windows.form2IfLoaded(), nullptr);
 }
 
 void tst_Form2::moveToHistoryWithoutHistoryFolder()
@@ -455,7 +455,7 @@ void tst_Form2::moveToHistoryWithoutHistoryFolder()
     QCOMPARE(f.dialogs().last()->title, Dialogs::applicationTitle());
     QCOMPARE(f.dialogs().last()->icon, Dialogs::Icon::None);
     QCOMPARE(f.dir.read(QStringLiteral("m.msg")), QByteArray("a\r\n"));
-    QCOMPARE(f.state.form2IfLoaded(), viewer);
+    QCOMPARE(f.windows.form2IfLoaded(), viewer);
 }
 
 void tst_Form2::moveOfVanishedFileIsReported()
@@ -470,7 +470,7 @@ void tst_Form2::moveOfVanishedFileIsReported()
     QVERIFY2(f.dialogs().last()->text.contains(QStringLiteral("m.msg")),
              qPrintable(f.dialogs().last()->text));
     QCOMPARE(f.dialogs().last()->icon, Dialogs::Icon::Exclamation);
-    QCOMPARE(f.state.form2IfLoaded(), viewer);
+    QCOMPARE(f.windows.form2IfLoaded(), viewer);
     QVERIFY(!f.dir.exists(f.historyFile(QStringLiteral("m.msg"))));
 
     // The text is still there to be saved under another name.
@@ -491,7 +491,7 @@ void tst_Form2::moveToInboxReplacesExisting()
     QVERIFY(f.dialogs().calls().isEmpty());
     QCOMPARE(f.dir.read(QStringLiteral("m.msg")), QByteArray("from history\r\n\r\n"));
     QVERIFY(!f.dir.exists(f.historyFile(QStringLiteral("m.msg"))));
-    QCOMPARE(f.state.form2IfLoaded(), nullptr);
+    QCOMPARE(f.windows.form2IfLoaded(), nullptr);
 }
 
 void tst_Form2::oneMoveButtonAcrossTwoOpens()

@@ -33,7 +33,7 @@ private slots:
 void tst_Form4::designState()
 {
     MessagesFixture f;
-    Form4 &browser = f.state.form4();
+    Form4 &browser = f.windows.form4();
     QCOMPARE(browser.windowTitle(), QStringLiteral("History"));
     QVERIFY(browser.windowFlags() & Qt::FramelessWindowHint);
     QCOMPARE(browser.size(), QSize(304, 267));
@@ -79,9 +79,9 @@ void tst_Form4::loadWithoutHistoryFolderSaysSoFirst()
     f.dir.write(QStringLiteral("a.msg"), "x");
     QList<bool> shownDuringBox;
     f.dialogs().whileOpen = [&] {
-        shownDuringBox << (f.state.form4IfLoaded() && f.state.form4IfLoaded()->isVisible());
+        shownDuringBox << (f.windows.form4IfLoaded() && f.windows.form4IfLoaded()->isVisible());
     };
-    Form4 &browser = f.state.form4();
+    Form4 &browser = f.windows.form4();
     history ? browser.OpenHistory() : browser.OpenInbox();
     f.settle();
     const QString loadBox = QStringLiteral("Cannot find history folder, make sure ")
@@ -115,8 +115,8 @@ void tst_Form4::slotPatternInBothViews()
         f.dir.write(QLatin1String(name), "x");
     for (const char *name : { "h.msg", "h.ms2", "h.ms3" })
         f.dir.write(f.historyFile(QLatin1String(name)), "x");
-    f.state.SlotCode = slot;
-    Form4 &browser = f.state.form4();
+    f.state.setSlotCode(slot);
+    Form4 &browser = f.windows.form4();
     browser.OpenInbox();
     QVERIFY(browser.isVisible());
     QVERIFY(inboxViewShown(browser));
@@ -134,10 +134,8 @@ void tst_Form4::unlistableFoldersAreReportedAndWindowShown()
     TestPlatform platform;
     TempFolder dir;
     AppState state(dir.file(QStringLiteral("gone")), platform.platform());
-    Form1 main(state);
-    for (QTimer *timer : { main.Timer1, main.Timer2, main.Timer3, main.Timer4 })
-        timer->stop();
-    Form4 &browser = state.form4();
+    WindowRegistry windows(state);
+    Form4 &browser = windows.form4();
     MessagesFixture::settle();
     platform.dialogs.clear();
 
@@ -172,10 +170,10 @@ void tst_Form4::unlistableFoldersAreReportedAndWindowShown()
 void tst_Form4::tabsSwitchViewAndFolder()
 {
     MessagesFixture f;
-    f.state.SlotCode = QStringLiteral("3");
+    f.state.setSlotCode(QStringLiteral("3"));
     f.dir.write(QStringLiteral("in.ms3"), "x");
     f.dir.write(f.historyFile(QStringLiteral("old.ms3")), "x");
-    Form4 &browser = f.state.form4();
+    Form4 &browser = f.windows.form4();
     browser.OpenInbox();
     QCOMPARE(names(browser), QStringList { QStringLiteral("in.ms3") });
 
@@ -212,7 +210,7 @@ void tst_Form4::nothingSelectedDoesNothing()
     f.dir.write(f.historyFile(QStringLiteral("h.msg")), "h\r\n");
     f.dialogs().queueInput(QStringLiteral("renamed"));
     f.dialogs().queueAnswer(Dialogs::Answer::Yes);
-    Form4 &browser = f.state.form4();
+    Form4 &browser = f.windows.form4();
     browser.OpenInbox();
     QCOMPARE(browser.File1->fileName(), QString());
     for (PictureButton *button : { browser.openy, browser.rename, browser.dely, browser.history })
@@ -222,7 +220,7 @@ void tst_Form4::nothingSelectedDoesNothing()
         click(button);
     f.settle();
     QVERIFY(f.dialogs().calls().isEmpty());
-    QCOMPARE(f.state.form2IfLoaded(), nullptr);
+    QCOMPARE(f.windows.form2IfLoaded(), nullptr);
     QCOMPARE(f.dir.read(QStringLiteral("a.msg")), QByteArray("a\r\n"));
     QCOMPARE(f.dir.read(f.historyFile(QStringLiteral("h.msg"))), QByteArray("h\r\n"));
     QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files).size(), 1);
@@ -262,7 +260,7 @@ void tst_Form4::unreadableEntryIsReportedAndNothingLost()
     const QString entry = fromHistory ? f.historyFile(QStringLiteral("m.msg")) : "m.msg";
     f.dir.write(entry, "text\r\n");
     f.dir.write(QStringLiteral("target.txt"), "elsewhere\r\n");
-    Form4 &browser = f.state.form4();
+    Form4 &browser = f.windows.form4();
     if (fromHistory)
         browser.OpenHistory();
     else
@@ -285,7 +283,7 @@ void tst_Form4::unreadableEntryIsReportedAndNothingLost()
     QCOMPARE(f.dialogs().last()->icon, Dialogs::Icon::Exclamation);
     QVERIFY2(f.dialogs().last()->text.contains(QStringLiteral("m.msg")),
              qPrintable(f.dialogs().last()->text));
-    QCOMPARE(f.state.form2IfLoaded(), nullptr);
+    QCOMPARE(f.windows.form2IfLoaded(), nullptr);
     QCOMPARE(f.dir.read(QStringLiteral("target.txt")), QByteArray("elsewhere\r\n"));
     QVERIFY(!f.dir.exists(QStringLiteral("renamed.msg")));
     QVERIFY(!f.dir.exists(fromHistory ? QStringLiteral("m.msg")

@@ -33,11 +33,11 @@ private slots:
 void tst_Form4Filing::renameCompletesNameInSameFolder()
 {
     MessagesFixture f;
-    f.state.SlotCode = QStringLiteral("5");
+    f.state.setSlotCode(QStringLiteral("5"));
     f.dir.write(QStringLiteral("old.ms5"), "x\r\n");
     f.dir.write(QStringLiteral("memo.ms5"), "replaced without asking\r\n");
     f.dir.write(f.historyFile(QStringLiteral("past.ms5")), "p\r\n");
-    Form4 &browser = f.state.form4();
+    Form4 &browser = f.windows.form4();
     browser.OpenInbox();
     QVERIFY(browser.File1->selectName(QStringLiteral("old.ms5")));
     f.dialogs().queueInput(QStringLiteral("memo"));
@@ -62,7 +62,7 @@ void tst_Form4Filing::renameCancelledChangesNothing()
 {
     MessagesFixture f;
     f.dir.write(QStringLiteral("a.msg"), "a\r\n");
-    Form4 &browser = f.state.form4();
+    Form4 &browser = f.windows.form4();
     browser.OpenInbox();
     QVERIFY(browser.File1->selectName(QStringLiteral("a.msg")));
     click(browser.rename);
@@ -88,13 +88,13 @@ void tst_Form4Filing::renameOntoItselfKeepsMessage()
     QFETCH(QString, answer);
     QFETCH(bool, secondSpelling);
     MessagesFixture f;
-    f.state.SlotCode = QStringLiteral("5");
+    f.state.setSlotCode(QStringLiteral("5"));
     f.dir.write(QStringLiteral("Memo.ms5"), "keep me\r\n");
     if (secondSpelling)
         QCOMPARE(::link(QFile::encodeName(f.dir.file(QStringLiteral("Memo.ms5"))).constData(),
                         QFile::encodeName(f.dir.file(QStringLiteral("alias.ms5"))).constData()),
                  0);
-    Form4 &browser = f.state.form4();
+    Form4 &browser = f.windows.form4();
     browser.OpenInbox();
     if (secondSpelling) {
         QCOMPARE(names(browser), QStringList());
@@ -133,7 +133,7 @@ void tst_Form4Filing::renameRefusesUnsafeAndUnwritableNames()
     QFETCH(bool, diskFull);
     MessagesFixture f;
     f.dir.write(QStringLiteral("a.msg"), "a\r\n");
-    Form4 &browser = f.state.form4();
+    Form4 &browser = f.windows.form4();
     browser.OpenInbox();
     QVERIFY(browser.File1->selectName(QStringLiteral("a.msg")));
     f.dialogs().queueInput(answer);
@@ -155,8 +155,8 @@ void tst_Form4Filing::deleteAsksByNameAndLeavesCountersAlone()
 {
     MessagesFixture f;
     f.dir.write(QStringLiteral("a.msg"), "a\r\n");
-    f.state.form3().File1->setPath(f.dir.path());
-    Form4 &browser = f.state.form4();
+    f.windows.form3().File1->setPath(f.dir.path());
+    Form4 &browser = f.windows.form4();
     browser.OpenInbox();
     QVERIFY(browser.File1->selectName(QStringLiteral("a.msg")));
     click(browser.dely);
@@ -170,7 +170,7 @@ void tst_Form4Filing::deleteAsksByNameAndLeavesCountersAlone()
     click(browser.dely);
     QVERIFY(!f.dir.exists(QStringLiteral("a.msg")));
     QCOMPARE(browser.File1->count(), 0);
-    QCOMPARE(f.state.form3().File1->count(), 1);
+    QCOMPARE(f.windows.form3().File1->count(), 1);
 }
 
 void tst_Form4Filing::moveToHistoryReplacesAndRefreshesCounters()
@@ -178,10 +178,10 @@ void tst_Form4Filing::moveToHistoryReplacesAndRefreshesCounters()
     MessagesFixture f;
     f.dir.write(QStringLiteral("a.msg"), "new\r\n");
     f.dir.write(f.historyFile(QStringLiteral("a.msg")), "old\r\n");
-    f.state.form3().File1->setPath(f.dir.path());
-    f.state.form3().File2->setPath(f.state.historyFolder());
+    f.windows.form3().File1->setPath(f.dir.path());
+    f.windows.form3().File2->setPath(f.state.historyFolder());
     f.dir.write(f.historyFile(QStringLiteral("b.msg")), "b\r\n");
-    Form4 &browser = f.state.form4();
+    Form4 &browser = f.windows.form4();
     browser.OpenInbox();
     QVERIFY(browser.File1->selectName(QStringLiteral("a.msg")));
     click(browser.history);
@@ -189,15 +189,15 @@ void tst_Form4Filing::moveToHistoryReplacesAndRefreshesCounters()
     QCOMPARE(f.dir.read(f.historyFile(QStringLiteral("a.msg"))), QByteArray("new\r\n\r\n"));
     QVERIFY(!f.dir.exists(QStringLiteral("a.msg")));
     QCOMPARE(browser.File1->count(), 0);
-    QCOMPARE(f.state.form3().File1->count(), 0);
-    QCOMPARE(f.state.form3().File2->count(), 2);
+    QCOMPARE(f.windows.form3().File1->count(), 0);
+    QCOMPARE(f.windows.form3().File2->count(), 2);
 }
 
 void tst_Form4Filing::moveToHistoryWithoutHistoryFolder()
 {
     MessagesFixture f;
     f.dir.write(QStringLiteral("a.msg"), "a\r\n");
-    Form4 &browser = f.state.form4();
+    Form4 &browser = f.windows.form4();
     browser.OpenInbox();
     QVERIFY(QDir(f.dir.file(QStringLiteral("History"))).removeRecursively());
     QVERIFY(browser.File1->selectName(QStringLiteral("a.msg")));
@@ -214,30 +214,30 @@ void tst_Form4Filing::moveToInboxReplacesAndRefreshesCounters()
     MessagesFixture f;
     f.dir.write(f.historyFile(QStringLiteral("a.msg")), "from history\r\n");
     f.dir.write(QStringLiteral("a.msg"), "inbox copy\r\n");
-    f.state.form3().File1->setPath(f.dir.path());
-    f.state.form3().File2->setPath(f.state.historyFolder());
+    f.windows.form3().File1->setPath(f.dir.path());
+    f.windows.form3().File2->setPath(f.state.historyFolder());
     f.dir.write(QStringLiteral("c.msg"), "c\r\n");
-    Form4 &browser = f.state.form4();
+    Form4 &browser = f.windows.form4();
     browser.OpenHistory();
     QVERIFY(browser.File1->selectName(QStringLiteral("a.msg")));
     click(browser.inbox);
     QVERIFY(f.dialogs().calls().isEmpty());
     QCOMPARE(f.dir.read(QStringLiteral("a.msg")), QByteArray("from history\r\n\r\n"));
     QCOMPARE(browser.File1->count(), 0);
-    QCOMPARE(f.state.form3().File1->count(), 2);
-    QCOMPARE(f.state.form3().File2->count(), 0);
+    QCOMPARE(f.windows.form3().File1->count(), 2);
+    QCOMPARE(f.windows.form3().File2->count(), 0);
 }
 
 void tst_Form4Filing::exitUnloads()
 {
     MessagesFixture f;
-    Form4 &browser = f.state.form4();
+    Form4 &browser = f.windows.form4();
     browser.OpenInbox();
     click(browser.exity);
-    QCOMPARE(f.state.form4IfLoaded(), nullptr);
+    QCOMPARE(f.windows.form4IfLoaded(), nullptr);
     QVERIFY(browser.isHidden());
     // The next touch starts from the design state.
-    QVERIFY(historyViewShown(f.state.form4()));
+    QVERIFY(historyViewShown(f.windows.form4()));
 }
 
 QTEST_MAIN(tst_Form4Filing)

@@ -15,7 +15,7 @@ const QByteArray Header = "10:15  08/12/2026 \r\n \r\n \r\nPriority: Urgent \r\n
 // Opens the compose window as the menu does and fills every field.
 newmes &composeFilled(MessagesFixture &f, const QString &to, const QString &body)
 {
-    newmes &window = f.state.compose();
+    newmes &window = f.windows.compose();
     window.clearFields();
     window.show();
     window.t->setEditText(to);
@@ -107,7 +107,7 @@ void tst_newmes::composedFileBytes()
     QCOMPARE(f.dir.read(fileName),
              QByteArray(Header).replace("Urgent", priority.toLatin1()) + toLine
                  + "From: Bob \r\n \r\nHello\r\n");
-    QCOMPARE(f.state.composeIfLoaded(), nullptr);
+    QCOMPARE(f.windows.composeIfLoaded(), nullptr);
     QCOMPARE(f.dialogs().calls().size(), 1);
     QCOMPARE(f.dialogs().last()->text, QStringLiteral("Please type message name"));
     QCOMPARE(f.dialogs().last()->title, QStringLiteral("Message Name"));
@@ -157,19 +157,19 @@ void tst_newmes::everyFieldIsRequired()
     QCOMPARE(call.text, QStringLiteral("Please fill in all fields"));
     QCOMPARE(call.title, QStringLiteral("Field Required"));
     QCOMPARE(call.icon, Dialogs::Icon::Exclamation);
-    QCOMPARE(f.state.composeIfLoaded(), &window);
+    QCOMPARE(f.windows.composeIfLoaded(), &window);
     QVERIFY(!f.dir.exists(QStringLiteral("never.ms1")));
 }
 
 void tst_newmes::emptyOrCancelledNameWritesNothing()
 {
     MessagesFixture f;
-    f.main.autret->setText(QStringLiteral("X"));
+    f.state.setAutoRetrieve(true);
     newmes &window = composeFilled(f, QStringLiteral("User 4"), QStringLiteral("Body"));
     f.dialogs().queueInput(QString());
     click(window.ok);
 
-    QCOMPARE(f.state.composeIfLoaded(), &window);
+    QCOMPARE(f.windows.composeIfLoaded(), &window);
     QVERIFY(window.isVisible());
     QCOMPARE(window.fro->text(), QStringLiteral("Bob"));
     QCOMPARE(window.Text3->messageText(), QStringLiteral("Body"));
@@ -180,19 +180,19 @@ void tst_newmes::emptyOrCancelledNameWritesNothing()
 void tst_newmes::sendClosesAndRefreshesBrowserWhenAutoRetrieveIsOn()
 {
     MessagesFixture f;
-    f.main.autret->setText(QStringLiteral("X"));
-    Form4 &browser = f.state.form4();
+    f.state.setAutoRetrieve(true);
+    Form4 &browser = f.windows.form4();
     browser.OpenInbox();
     QCOMPARE(browser.File1->count(), 0);
 
     newmes &window = composeFilled(f, QStringLiteral("Default"), QStringLiteral("x"));
     f.dialogs().queueInput(QStringLiteral("note"));
     click(window.ok);
-    QCOMPARE(f.state.composeIfLoaded(), nullptr);
+    QCOMPARE(f.windows.composeIfLoaded(), nullptr);
     QCOMPARE(browser.File1->count(), 1);
 
     // With Auto Retrieve off the browser is left as it was.
-    f.main.autret->setText(QString());
+    f.state.setAutoRetrieve(false);
     newmes &again = composeFilled(f, QStringLiteral("Default"), QStringLiteral("y"));
     f.dialogs().queueInput(QStringLiteral("other"));
     click(again.ok);
@@ -226,7 +226,7 @@ void tst_newmes::refusedNamesSayInvalidAndClose()
     QCOMPARE(f.dialogs().last()->text, QStringLiteral("Invalid Message Name"));
     QCOMPARE(f.dialogs().last()->title, QStringLiteral("Invalid"));
     QCOMPARE(f.dialogs().last()->icon, Dialogs::Icon::Exclamation);
-    QCOMPARE(f.state.composeIfLoaded(), nullptr);
+    QCOMPARE(f.windows.composeIfLoaded(), nullptr);
     QVERIFY(!QFileInfo::exists(f.dir.file(QStringLiteral("../escape.ms5"))));
     QVERIFY(!f.dir.exists(QStringLiteral("History/x.ms5")));
 }
@@ -262,7 +262,7 @@ void tst_newmes::otherWriteFailuresKeepTheWindow()
     QVERIFY2(f.dialogs().last()->text.contains(expectedInText),
              qPrintable(f.dialogs().last()->text));
     QCOMPARE(f.dialogs().last()->icon, Dialogs::Icon::Exclamation);
-    QCOMPARE(f.state.composeIfLoaded(), &window);
+    QCOMPARE(f.windows.composeIfLoaded(), &window);
     QCOMPARE(window.Text3->messageText(), body);
     QVERIFY(!f.dir.exists(QStringLiteral("note.ms6")));
 }
@@ -281,7 +281,7 @@ void tst_newmes::existingMessageIsReplaced()
 void tst_newmes::clockTimerFillsTimeAndDate()
 {
     MessagesFixture f;
-    newmes &window = f.state.compose();
+    newmes &window = f.windows.compose();
     window.clearFields();
     // Auto Time belongs to the main window: the window never starts its own clock.
     QVERIFY(!window.Timer1->isActive());
@@ -318,7 +318,7 @@ void tst_newmes::cancelClosesWithoutWriting()
     MessagesFixture f;
     newmes &window = composeFilled(f, QStringLiteral("User 1"), QStringLiteral("Body"));
     click(window.canc);
-    QCOMPARE(f.state.composeIfLoaded(), nullptr);
+    QCOMPARE(f.windows.composeIfLoaded(), nullptr);
     QVERIFY(f.dialogs().calls().isEmpty());
     QVERIFY(QDir(f.dir.path()).entryList(QDir::Files).isEmpty());
 }

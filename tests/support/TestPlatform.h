@@ -5,7 +5,7 @@
 #include "FakeNotifier.h"
 #include "FakeShellLink.h"
 #include "FakeTrayHost.h"
-#include "desktop/Platform.h"
+#include "core/Platform.h"
 
 // Every desktop service as a fake, bundled for AppState.
 class TestPlatform

@@ -7,14 +7,14 @@
 #include "app/Form7.h"
 #include "app/Form8.h"
 #include "app/about.h"
+#include "desktop/QtDialogs.h"
+#include "fs/FileList.h"
 #include "messages/Form2.h"
 #include "messages/Form4.h"
 #include "messages/MessageTextEdit.h"
 #include "messages/newmes.h"
 #include "widgets/FileListBox.h"
 #include "widgets/PictureButton.h"
-#include "desktop/QtDialogs.h"
-#include "fs/FileList.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -46,7 +46,8 @@ void settle()
 
 WindowGallery::WindowGallery()
     : state(dir.path(), platform.platform())
-    , main(state)
+    , windows(state)
+    , main(windows)
 {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/notavo.svg")));
     // The pictures are looked at, not the polling: the counts are read once below.
@@ -68,8 +69,8 @@ WindowGallery::WindowGallery()
     dir.write(QStringLiteral("msgf.kfl"), "Tom Jensen\r\n");
 
     // What the start-up does, without the splash and the autostart entry.
-    state.form3().File1->setPath(state.dataFolder());
-    state.form3().File2->setPath(state.historyFolder());
+    windows.form3().File1->setPath(state.dataFolder());
+    windows.form3().File2->setPath(state.historyFolder());
     main.nam->setText(QStringLiteral("Anna Berg"));
     main.Timer1_Timer();
     main.Timer3_Timer();
@@ -108,20 +109,20 @@ QWidget *WindowGallery::show(const QString &name)
         main.aut->setFocus(Qt::TabFocusReason);
         window = &main;
     } else if (name == QLatin1String("splash")) {
-        Form7 &splash = state.form7();
+        Form7 &splash = windows.form7();
         // It stays until the picture is taken.
         splash.Timer1->stop();
         window = &splash;
     } else if (name == QLatin1String("close")) {
-        window = &state.form6();
+        window = &windows.form6();
     } else if (name == QLatin1String("about")) {
-        window = &state.aboutWindow();
+        window = &windows.aboutWindow();
     } else if (name == QLatin1String("menu")) {
-        Form8 &menu = state.form8();
+        Form8 &menu = windows.form8();
         menu.popUp(QPoint(40, 40));
         window = menu.mnu;
     } else if (name == QLatin1String("compose")) {
-        newmes &compose = state.compose();
+        newmes &compose = windows.compose();
         compose.t->setEditText(QStringLiteral("User 1"));
         compose.pri->setEditText(QStringLiteral("Normal"));
         compose.fro->setText(QStringLiteral("Anna"));
@@ -130,30 +131,30 @@ QWidget *WindowGallery::show(const QString &name)
         compose.Text3->setPlainText(QStringLiteral("Tom, the meeting room is free at three."));
         window = &compose;
     } else if (name == QLatin1String("viewer")) {
-        Form4 &browser = state.form4();
+        Form4 &browser = windows.form4();
         browser.OpenInbox();
         browser.File1->selectName(QStringLiteral("Lunch order.msg"));
         browser.openy->pressDown();
         browser.openy->releaseUp();
-        state.unloadForm4();
-        window = state.form2IfLoaded();
+        windows.unloadForm4();
+        window = windows.form2IfLoaded();
     } else if (name == QLatin1String("inbox")) {
-        Form4 &browser = state.form4();
+        Form4 &browser = windows.form4();
         browser.OpenInbox();
         browser.File1->selectName(QStringLiteral("Lunch order.msg"));
         window = &browser;
     } else if (name == QLatin1String("history")) {
-        Form4 &browser = state.form4();
+        Form4 &browser = windows.form4();
         browser.OpenHistory();
         window = &browser;
     } else if (name == QLatin1String("login")) {
-        Form5 &login = state.form5();
+        Form5 &login = windows.form5();
         login.uss->setCurrentIndex(1);
         login.uss_Click();
         login.user->setText(QStringLiteral("tom"));
         window = &login;
     } else if (name == QLatin1String("account")) {
-        usopt &options = state.userOptions();
+        usopt &options = windows.userOptions();
         // The choice runs once the selection settles, and asks for the password.
         platform.dialogs.queueInput(QStringLiteral("1234"));
         options.us->setCurrentRow(1);

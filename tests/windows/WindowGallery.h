@@ -1,7 +1,8 @@
 #pragma once
 
-#include "app/AppState.h"
 #include "app/Form1.h"
+#include "app/WindowRegistry.h"
+#include "core/AppState.h"
 #include "support/TempFolder.h"
 #include "support/TestPlatform.h"
 
@@ -34,5 +35,6 @@ public:
     TestPlatform platform;
     TempFolder dir;
     AppState state;
+    WindowRegistry windows;
     Form1 main;
 };

@@ -160,7 +160,7 @@ void tst_Accessibility::mainWindowTabOrder()
     for (Qt::Key key : { Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter })
         QTest::keyClick(&main, key);
     QVERIFY(gallery.platform.dialogs.calls().isEmpty());
-    QVERIFY(!gallery.state.form4IfLoaded() && !gallery.state.form5IfLoaded());
+    QVERIFY(!gallery.windows.form4IfLoaded() && !gallery.windows.form5IfLoaded());
     const QList<QWidget *> expected { main.inb, main.his,    main.aut,    main.autret, main.nam,
                                       main.ret, main.Image2, main.Label1, main.inb };
     for (QWidget *next : expected) {
@@ -269,24 +269,24 @@ void tst_Accessibility::countsAndNameOpenWithEnter()
 
     main.inb->setFocus(Qt::TabFocusReason);
     QTest::keyClick(main.inb, Qt::Key_Return);
-    Form4 *browser = gallery.state.form4IfLoaded();
+    Form4 *browser = gallery.windows.form4IfLoaded();
     QVERIFY(browser && browser->isVisible());
     QVERIFY(browser->history->isVisibleTo(browser)); // the inbox view
-    gallery.state.unloadForm4();
+    gallery.windows.unloadForm4();
 
     face(main.his)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    browser = gallery.state.form4IfLoaded();
+    browser = gallery.windows.form4IfLoaded();
     QVERIFY(browser && browser->isVisible());
     QVERIFY(browser->inbox->isVisibleTo(browser)); // the History view
 
     main.nam->setFocus(Qt::TabFocusReason);
     QTest::keyClick(main.nam, Qt::Key_Enter, Qt::KeypadModifier);
-    QVERIFY(gallery.state.form5IfLoaded() && gallery.state.form5IfLoaded()->isVisible());
+    QVERIFY(gallery.windows.form5IfLoaded() && gallery.windows.form5IfLoaded()->isVisible());
 
     QCOMPARE(face(main.Label1)->text(QAccessible::Name), QStringLiteral("Close"));
     main.Label1->setFocus(Qt::TabFocusReason);
     QTest::keyClick(main.Label1, Qt::Key_Space);
-    QVERIFY(gallery.state.form6IfLoaded() && gallery.state.form6IfLoaded()->isVisible());
+    QVERIFY(gallery.windows.form6IfLoaded() && gallery.windows.form6IfLoaded()->isVisible());
     QCOMPARE(main.Label1->text(), QStringLiteral("X"));
 }
 

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "core/Windows.h"
+
+#include <QPointer>
+
+class AppState;
+class Form1;
+class Form3;
+class Form6;
+class Form7;
+class Form8;
+class about;
+
+// The one owner of every window but the main one (which main() or a test owns): a window is
+// created the first time it is touched and unloaded (deleted) when it closes. The windows
+// below app/ see it only as Windows; the main window and its dialogs use all of it.
+class WindowRegistry : public Windows
+{
+public:
+    explicit WindowRegistry(AppState &state);
+    ~WindowRegistry() override;
+    WindowRegistry(const WindowRegistry &) = delete;
+    WindowRegistry &operator=(const WindowRegistry &) = delete;
+
+    AppState &state() { return m_state; }
+
+    // The main window, owned by the caller (main() or a test).
+    Form1 *form1() const;
+    void setForm1(Form1 *form);
+
+    // The hidden window that names the two counting lists; lives as long as the registry.
+    Form3 &form3();
+
+    Form2 &form2() override;
+    Form2 *form2IfLoaded() const override;
+    void unloadForm2() override;
+    Form4 &form4() override;
+    Form4 *form4IfLoaded() const override;
+    void unloadForm4() override;
+    Form5 &form5() override;
+    Form5 *form5IfLoaded() const override;
+    void unloadForm5() override;
+    newmes &compose() override;
+    newmes *composeIfLoaded() const override;
+    void unloadCompose() override;
+    usopt &userOptions() override;
+    usopt *userOptionsIfLoaded() const override;
+    void unloadUserOptions() override;
+    void refreshBrowser() override;
+    void setBrowserPattern(const QString &pattern) override;
+
+    Form6 &form6();
+    Form6 *form6IfLoaded() const;
+    void unloadForm6();
+    Form7 &form7();
+    Form7 *form7IfLoaded() const;
+    void unloadForm7();
+    Form8 &form8();
+    about &aboutWindow();
+    about *aboutIfLoaded() const;
+    void unloadAbout();
+
+private:
+    AppState &m_state;
+    QPointer<Form1> m_form1;
+    Form3 *m_form3 = nullptr;
+    QPointer<Form2> m_form2;
+    QPointer<Form4> m_form4;
+    QPointer<Form5> m_form5;
+    QPointer<Form6> m_form6;
+    QPointer<Form7> m_form7;
+    QPointer<Form8> m_form8;
+    QPointer<about> m_about;
+    QPointer<newmes> m_newmes;
+    QPointer<usopt> m_usopt;
+};
