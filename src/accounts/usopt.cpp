@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/Windows.h"
 #include "desktop/Dialogs.h"
+#include "store/AccountSave.h"
 #include "store/SlotTable.h"
 #include "store/Store.h"
 #include "widgets/Palette.h"
@@ -250,41 +251,52 @@ void usopt::us_Click()
         b->setEnabled(true);
 }
 
-QList<usopt::Target> usopt::saveOrder() const
+QString usopt::describe(const AccountFile &file)
 {
-    QList<Target> order;
-    const SlotBoxes &defaultBoxes = m_slots.first();
-    order.append({ du, defaultBoxes.slot->userNameFile,
-                   tr("The user name of %1").arg(defaultBoxes.slot->listEntry) });
-    order.append({ df, defaultBoxes.slot->fullNameFile,
-                   tr("The full name of %1").arg(defaultBoxes.slot->listEntry) });
-    for (qsizetype i = 1; i < m_slots.size(); ++i) {
-        const SlotBoxes &b = m_slots.at(i);
-        order.append(
-            { b.password, b.slot->passwordFile, tr("The password of %1").arg(b.slot->listEntry) });
-        order.append(
-            { b.userName, b.slot->userNameFile, tr("The user name of %1").arg(b.slot->listEntry) });
-        order.append(
-            { b.fullName, b.slot->fullNameFile, tr("The full name of %1").arg(b.slot->listEntry) });
+    const QString &entry = file.slot->listEntry;
+    switch (file.kind) {
+    case AccountFile::Kind::Password:
+        return tr("The password of %1").arg(entry);
+    case AccountFile::Kind::UserName:
+        return tr("The user name of %1").arg(entry);
+    case AccountFile::Kind::FullName:
+        break;
     }
-    return order;
+    return tr("The full name of %1").arg(entry);
 }
 
-// A failed write does not stop the pass: the other boxes are still saved, and every failure
-// is reported in one box, so the user knows exactly which values did not reach their files.
+QLineEdit *usopt::boxOf(const AccountFile &file) const
+{
+    for (const SlotBoxes &boxes : m_slots) {
+        if (boxes.slot != file.slot)
+            continue;
+        switch (file.kind) {
+        case AccountFile::Kind::Password:
+            return boxes.password;
+        case AccountFile::Kind::UserName:
+            return boxes.userName;
+        case AccountFile::Kind::FullName:
+            return boxes.fullName;
+        }
+    }
+    return nullptr;
+}
+
+// Every failure is reported in one box, so the user knows exactly which values did not reach
+// their files (the pass itself goes on past a failure).
 bool usopt::saveAccounts()
 {
-    QStringList failures;
-    for (const Target &target : saveOrder()) {
-        const QString text = target.box->text();
-        if (text.isEmpty())
-            continue;
-        const StoreResult result = Store::writeSingleValue(m_state.dataFile(target.file), text);
-        if (!result.ok())
-            failures.append(tr("%1 was not saved. %2").arg(target.what, failureText(result)));
-    }
-    if (failures.isEmpty())
+    const QList<AccountSave::Failure> failed
+        = AccountSave::save(m_state.dataFolder(), [this](const AccountFile &file) {
+              const QLineEdit *box = boxOf(file);
+              return box ? box->text() : QString();
+          });
+    if (failed.isEmpty())
         return true;
+    QStringList failures;
+    for (const AccountSave::Failure &failure : failed)
+        failures.append(
+            tr("%1 was not saved. %2").arg(describe(failure.file), failureText(failure.result)));
     m_state.dialogs().messageBox(
         tr("The account could not be saved completely. These values were not written, and "
            "their files were not changed:")

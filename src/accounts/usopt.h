@@ -9,6 +9,7 @@ class PictureButton;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+struct AccountFile;
 struct Slot;
 
 // The account window: choose a slot (its password asked when it has one), edit its full name,
@@ -47,8 +48,8 @@ public:
     void ok_MouseUp();
     void canc_MouseUp();
 
-    // Writes every non-empty box to its account file, in a fixed order, shown or hidden.
-    // Returns false when a write failed; the user has been told which.
+    // Writes every non-empty box to its account file, in the store's fixed order, shown or
+    // hidden. Returns false when a write failed; the user has been told which.
     bool saveAccounts();
 
 protected:
@@ -65,17 +66,14 @@ private:
         QLineEdit *userName;
         QLineEdit *password;
     };
-    struct Target
-    {
-        QLineEdit *box;
-        QString file;
-        QString what; // how the message names the box
-    };
 
     void createBoxes();
     void scheduleChoice();
     bool passwordAccepted(const Slot &slot);
-    QList<Target> saveOrder() const;
+    // The box that holds a file's value.
+    QLineEdit *boxOf(const AccountFile &file) const;
+    // How the failure box names a file's value.
+    static QString describe(const AccountFile &file);
     void unloadWindow();
 
     AppState &m_state;

@@ -7,7 +7,7 @@
 #include "core/Windows.h"
 #include "desktop/Dialogs.h"
 #include "fs/PathFunctions.h"
-#include "store/MessageFileName.h"
+#include "store/NamedMessage.h"
 #include "store/Store.h"
 #include "widgets/Palette.h"
 #include "widgets/Picture.h"
@@ -72,9 +72,9 @@ QString Form2::shownFile() const
     return AddBackslash(pat->text()) + filn->text();
 }
 
-bool Form2::writeText(const QString &path, const QString &failureText, const QString &failureTitle)
+bool Form2::written(const StoreResult &result, const QString &failureText,
+                    const QString &failureTitle)
 {
-    const StoreResult result = Store::writeWholeText(path, Text1->messageText());
     if (result.ok())
         return true;
     // A character the file cannot hold, or a text above the size limit, is the text's fault,
@@ -88,10 +88,15 @@ bool Form2::writeText(const QString &path, const QString &failureText, const QSt
     return false;
 }
 
+bool Form2::saveShown()
+{
+    return written(Store::writeWholeText(shownFile(), Text1->messageText()),
+                   QStringLiteral("Error, please open message again"), QStringLiteral("Error"));
+}
+
 void Form2::sav_MouseUp()
 {
-    if (writeText(shownFile(), QStringLiteral("Error, please open message again"),
-                  QStringLiteral("Error")))
+    if (saveShown())
         m_state.referenceText = Text1->messageText();
 }
 
@@ -101,15 +106,10 @@ void Form2::saveas_MouseUp()
         QStringLiteral("Please enter new message name"), QStringLiteral("Enter New Message Name"));
     if (answer.isEmpty())
         return;
-    const QString invalidText = QStringLiteral("Invalid message name");
-    const QString title = QStringLiteral("Cannot Save");
-    if (isUnsafeMessageName(answer)) {
-        m_state.dialogs().messageBox(invalidText, title, Dialogs::Icon::Exclamation);
-        return;
-    }
-    const QString path
-        = AddBackslash(pat->text()) + completeMessageName(answer, m_state.slotCode());
-    if (!writeText(path, invalidText, title))
+    // An unsafe name gets the same box as a name the file system refuses.
+    if (!written(
+            Store::writeNamedMessage(pat->text(), answer, m_state.slotCode(), Text1->messageText()),
+            QStringLiteral("Invalid message name"), QStringLiteral("Cannot Save")))
         return;
     // filn stays: the window goes on showing the file that was opened.
     m_state.referenceText = Text1->messageText();
@@ -156,9 +156,7 @@ void Form2::exity_MouseUp()
         const Dialogs::Answer answer = m_state.dialogs().messageBox(
             QStringLiteral("Save changes to '") + filn->text() + QLatin1Char('\''),
             QStringLiteral("Save Changes?"), Dialogs::Icon::Question, Dialogs::Buttons::YesNo);
-        if (answer == Dialogs::Answer::Yes
-            && !writeText(shownFile(), QStringLiteral("Error, please open message again"),
-                          QStringLiteral("Error")))
+        if (answer == Dialogs::Answer::Yes && !saveShown())
             return;
         hideMoveButtons();
         m_state.listRefresh();

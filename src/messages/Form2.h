@@ -6,6 +6,7 @@ class AppState;
 class MessageTextEdit;
 class PictureButton;
 class QLineEdit;
+struct StoreResult;
 
 // The message viewer: one message file as editable text, with Save, Save As, Delete, the move
 // to the other folder and Exit. The browser's Open fills Text1, filn and pat and picks which
@@ -46,9 +47,12 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    // Writes Text1 to path; on failure tells the user (failureText/failureTitle, or the
-    // character that cannot be stored) and returns false.
-    bool writeText(const QString &path, const QString &failureText, const QString &failureTitle);
+    // True for a successful write; otherwise tells the user (failureText under failureTitle,
+    // or the character that cannot be stored) and returns false.
+    bool written(const StoreResult &result, const QString &failureText,
+                 const QString &failureTitle);
+    // Writes Text1 to the shown file, telling the user of a failure.
+    bool saveShown();
     void hideMoveButtons();
 
     AppState &m_state;

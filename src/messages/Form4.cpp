@@ -9,7 +9,7 @@
 #include "desktop/Dialogs.h"
 #include "fs/FileList.h"
 #include "fs/PathFunctions.h"
-#include "store/MessageFileName.h"
+#include "store/NamedMessage.h"
 #include "store/SlotTable.h"
 #include "store/Store.h"
 #include "widgets/FileListBox.h"
@@ -283,29 +283,16 @@ void Form4::rename_MouseUp()
         QStringLiteral("Please enter new message name."), QStringLiteral("Rename Message"));
     if (answer.isEmpty())
         return;
-    const QString folder = AddBackslash(File1->path());
-    const QString destination = folder + completeMessageName(answer, m_state.slotCode());
-    const auto invalid = [this] {
-        m_state.dialogs().messageBox(QStringLiteral("Invalid message name."),
-                                     QStringLiteral("Invalid"), Dialogs::Icon::Exclamation);
-    };
-    if (isUnsafeMessageName(answer)) {
-        invalid();
-        return;
-    }
-    // Renaming a message onto itself (the same name, or a spelling a case-blind share takes
-    // for the same file) would write it and then delete the only copy: leave it in place.
-    if (MessageFiles::sameFile(source, destination)) {
-        File1->refresh();
-        return;
-    }
-    // The file is read again now: a save made while the box was open goes with it.
+    // The same name rule as Save As. The file is read again now: a save made while the box
+    // was open goes with it.
     bool readFailed = false;
-    const StoreResult renamed = Store::renameMessage(source, destination, &readFailed);
+    const StoreResult renamed = Store::renameToNamedMessage(source, File1->path(), answer,
+                                                            m_state.slotCode(), &readFailed);
     if (readFailed || renamed.error == StoreResult::Error::NotRemoved) {
         MessageFiles(m_state).report(renamed, tr("Cannot Rename"));
     } else if (!renamed.ok()) {
-        invalid();
+        m_state.dialogs().messageBox(QStringLiteral("Invalid message name."),
+                                     QStringLiteral("Invalid"), Dialogs::Icon::Exclamation);
         return;
     }
     File1->refresh();

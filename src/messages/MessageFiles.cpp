@@ -5,9 +5,6 @@
 #include "store/Store.h"
 
 #include <QCoreApplication>
-#include <QFile>
-
-#include <sys/stat.h>
 
 namespace {
 
@@ -60,15 +57,6 @@ bool MessageFiles::moveToInbox(const QString &sourcePath) const
 void MessageFiles::report(const StoreResult &result, const QString &title) const
 {
     m_state.dialogs().messageBox(result.describe(), title, Dialogs::Icon::Exclamation);
-}
-
-bool MessageFiles::sameFile(const QString &first, const QString &second)
-{
-    struct stat a;
-    struct stat b;
-    return ::lstat(QFile::encodeName(first).constData(), &a) == 0
-        && ::lstat(QFile::encodeName(second).constData(), &b) == 0 && a.st_dev == b.st_dev
-        && a.st_ino == b.st_ino;
 }
 
 QString MessageFiles::historyMissingText(const QString &historyFolder)

@@ -27,10 +27,6 @@ public:
     // A message box with the failure's own sentence and an exclamation icon.
     void report(const StoreResult &result, const QString &title) const;
 
-    // True when both paths name one existing file (a case-blind share maps two spellings to
-    // the same file), so that writing one and deleting the other would lose it.
-    static bool sameFile(const QString &first, const QString &second);
-
     // The box of a failed move into the History folder.
     static QString historyMissingText(const QString &historyFolder);
 

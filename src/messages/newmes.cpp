@@ -5,9 +5,8 @@
 #include "core/Windows.h"
 #include "desktop/Clock.h"
 #include "desktop/Dialogs.h"
-#include "store/MessageFileName.h"
-#include "store/SlotTable.h"
-#include "store/Store.h"
+#include "store/ComposedMessage.h"
+#include "store/NamedMessage.h"
 #include "widgets/FileListBox.h"
 #include "widgets/Palette.h"
 #include "widgets/Picture.h"
@@ -183,23 +182,10 @@ QString newmes::firstEmptyField() const
     return QString();
 }
 
-QString newmes::recipientFullName(const QString &slotCode) const
+ComposedMessage newmes::message() const
 {
-    const Slot &slot = SlotTable::forSlotCode(slotCode);
-    if (slot.slotCode == SlotTable::defaultSlot().slotCode)
-        return QString();
-    return Store::guardedRead(m_state.dataFile(slot.fullNameFile), t->currentText());
-}
-
-QString newmes::messageContent(const QString &fullName) const
-{
-    const QString crlf = QStringLiteral("\r\n");
-    return tim->text() + QStringLiteral("  ") + dat->text() + QStringLiteral(" ") + crlf
-        + QStringLiteral(" ") + crlf + QStringLiteral(" ") + crlf + QStringLiteral("Priority: ")
-        + pri->currentText() + QStringLiteral(" ") + crlf + QStringLiteral(" ") + crlf
-        + QStringLiteral("To: ") + fullName + QStringLiteral(" ") + crlf + QStringLiteral("From: ")
-        + fro->text() + QStringLiteral(" ") + crlf + QStringLiteral(" ") + crlf
-        + Text3->messageText();
+    return { tim->text(),      dat->text(), pri->currentText(),
+             t->currentText(), fro->text(), Text3->messageText() };
 }
 
 void newmes::ok_MouseUp()
@@ -211,18 +197,17 @@ void newmes::ok_MouseUp()
         return;
     }
 
-    // "User 1".."User 6" address their slot; any other text the default user.
-    const Slot *listed = SlotTable::byListEntry(t->currentText());
-    const QString slotCode = listed ? listed->slotCode : SlotTable::defaultSlot().slotCode;
-    const QString content = messageContent(recipientFullName(slotCode));
+    const ComposedMessage composed = message();
+    const QString content = composed.content(composed.recipientFullName(m_state.dataFolder()));
 
     AppState &state = m_state;
     const QString name = dialogs.inputBox(QStringLiteral("Please type message name"),
                                           QStringLiteral("Message Name"));
     if (!name.isEmpty()) {
-        const StoreResult written = isUnsafeMessageName(name)
-            ? StoreResult::failure(StoreResult::Error::InvalidName, name)
-            : Store::writeWholeText(state.dataFile(messageFileName(name, slotCode)), content);
+        // The recipient's code is always one of the table's, so Save As's completion gives
+        // name + ".ms" + the slot's letter.
+        const StoreResult written
+            = Store::writeNamedMessage(state.dataFolder(), name, composed.slotCode(), content);
         if (!written.ok()) {
             if (written.error == StoreResult::Error::NotFound
                 || written.error == StoreResult::Error::InvalidName) {

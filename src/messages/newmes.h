@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/ComposedMessage.h"
+
 #include <QWidget>
 
 class AppState;
@@ -41,8 +43,8 @@ public:
     void ok_MouseUp();
     void canc_MouseUp();
 
-    // The file content for the fields as they are, recipient's full name included.
-    QString messageContent(const QString &fullName) const;
+    // The message as the fields hold it.
+    ComposedMessage message() const;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -51,7 +53,6 @@ protected:
 
 private:
     QString firstEmptyField() const;
-    QString recipientFullName(const QString &slotCode) const;
 
     AppState &m_state;
 };

@@ -1,4 +1,7 @@
+#include "store/AccountSave.h"
+#include "store/ComposedMessage.h"
 #include "store/Cp1252Codec.h"
+#include "store/NamedMessage.h"
 #include "store/Store.h"
 #include "support/TempFolder.h"
 
@@ -25,6 +28,9 @@ private slots:
     void textTooLargeToReopenIsNotWritten();
     void moveMessage_data();
     void moveMessage();
+    void composedMessageLayout();
+    void namedMessage();
+    void accountSave();
 };
 
 void tst_Store::writesAreByteExact_data()
@@ -240,6 +246,63 @@ void tst_Store::moveMessage()
     const QString destination = folder.isEmpty() ? "a.ms2" : "History/a.ms2";
     QCOMPARE(dir.exists(destination), !destinationAfter.isNull());
     QCOMPARE(dir.read(destination), destinationAfter);
+}
+
+void tst_Store::composedMessageLayout()
+{
+    TempFolder dir;
+    ComposedMessage message { "10:15", "08/12/2026", "Urgent", "User 3", "Bob", "Hi\r\nthere" };
+    QCOMPARE(message.slotCode(), QString("3"));
+    QCOMPARE(message.recipientFullName(dir.path()), QString("User 3"));
+    dir.write("pp2f.kfl", "Smith, Ann\r\n");
+    QCOMPARE(message.recipientFullName(dir.path()), QString("Smith"));
+    QCOMPARE(message.content("Smith"),
+             QString("10:15  08/12/2026 \r\n \r\n \r\nPriority: Urgent \r\n \r\nTo: Smith \r\n"
+                     "From: Bob \r\n \r\nHi\r\nthere"));
+    message.recipient = "user 3";
+    QCOMPARE(message.slotCode(), QString("d"));
+    QCOMPARE(message.recipientFullName(dir.path()), QString());
+}
+
+void tst_Store::namedMessage()
+{
+    TempFolder dir;
+    QCOMPARE(Store::writeNamedMessage(dir.path(), "../up", "2", "x").error,
+             StoreResult::Error::InvalidName);
+    QVERIFY(Store::writeNamedMessage(dir.path(), "note", "2", "x").ok());
+    QCOMPARE(dir.read("note.ms2"), QByteArray("x\r\n"));
+    // Renamed onto itself: left in place, not copied and then deleted.
+    bool readFailed = true;
+    QVERIFY(Store::renameToNamedMessage(dir.file("note.ms2"), dir.path(), "note", "2", &readFailed)
+                .ok());
+    QVERIFY(!readFailed);
+    QCOMPARE(dir.read("note.ms2"), QByteArray("x\r\n"));
+    QVERIFY(Store::renameToNamedMessage(dir.file("note.ms2"), dir.path(), "memo", "2").ok());
+    QVERIFY(!dir.exists("note.ms2"));
+    QCOMPARE(dir.read("memo.ms2"), QByteArray("x\r\n\r\n"));
+}
+
+void tst_Store::accountSave()
+{
+    QStringList names;
+    for (const AccountFile &file : AccountSave::order())
+        names.append(file.fileName());
+    QCOMPARE(names, QStringList({ "du.kfl",   "df.kfl",  "msg.kfl", "msgu.kfl", "msgf.kfl",
+                                  "pp.kfl",   "ppu.kfl", "ppf.kfl", "pp2.kfl",  "pp2u.kfl",
+                                  "pp2f.kfl", "44.kfl",  "44u.kfl", "44f.kfl",  "r5.kfl",
+                                  "r5u.kfl",  "r5f.kfl", "i6.kfl",  "i6u.kfl",  "i6f.kfl" }));
+    // A failed write does not stop the pass; an empty value leaves its file alone.
+    TempFolder dir;
+    dir.makeFolder("msgu.kfl");
+    dir.write("msgf.kfl", "Old\r\n");
+    const QList<AccountSave::Failure> failures
+        = AccountSave::save(dir.path(), [](const AccountFile &file) {
+              return file.fileName() == "msgf.kfl" ? QString() : file.fileName().toUpper();
+          });
+    QCOMPARE(failures.size(), 1);
+    QCOMPARE(failures.first().file.fileName(), QString("msgu.kfl"));
+    QCOMPARE(dir.read("msgf.kfl"), QByteArray("Old\r\n"));
+    QCOMPARE(dir.read("i6f.kfl"), QByteArray("I6F.KFL\r\n"));
 }
 
 QTEST_GUILESS_MAIN(tst_Store)
