@@ -94,8 +94,14 @@ class Weston
 public:
     ~Weston()
     {
-        m_process.kill();
-        m_process.waitForFinished(3000);
+        // Asked to end, weston stops its XWayland and removes its display's lock and socket.
+        // Killed, an XWayland outliving it would later remove the socket of whichever X server
+        // took the display number next (another test's Xvfb).
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000)) {
+            m_process.kill();
+            m_process.waitForFinished(3000);
+        }
     }
     bool start(QString *why)
     {
