@@ -119,6 +119,8 @@ private:
     void announceBackground();
     // Hides the window, or minimises it where no tray icon could bring it back.
     void leaveScreen();
+    // Shows the window (restored when minimised) above the others, with the focus.
+    void comeToFront();
     // Where there is no tray, waiting messages show in the title and ask for attention.
     void announceCount(int count);
     bool trayAvailable() const;

@@ -102,12 +102,7 @@ void Form1::EnterBackgroundFromCloseDialog()
 void Form1::LeaveBackground()
 {
     m_background = Background::No;
-    if (isMinimized())
-        showNormal();
-    else
-        show();
-    raise();
-    activateWindow();
+    comeToFront();
 
     if (m_state.Form2WasShown == Yes)
         m_windows.form2().show();
@@ -133,6 +128,11 @@ void Form1::bringForward()
         LeaveBackground();
         return;
     }
+    comeToFront();
+}
+
+void Form1::comeToFront()
+{
     if (isMinimized())
         showNormal();
     else
