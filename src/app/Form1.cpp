@@ -1,7 +1,6 @@
+// The main window itself: its controls, their wiring and the start-up sequence.
 #include "Form1.h"
 
-#include "Form3.h"
-#include "Form6.h"
 #include "Form7.h"
 #include "Form8.h"
 #include "WindowRegistry.h"
@@ -21,20 +20,16 @@
 #include "widgets/Twips.h"
 
 #include <QAction>
-#include <QCloseEvent>
 #include <QDir>
 #include <QFrame>
 #include <QIcon>
 #include <QLabel>
-#include <QMouseEvent>
-#include <QTimer>
 
-#include <utility>
+#include <iterator>
 
 namespace {
 
 const char *const StartupFile = "st.kfl";
-const int PollInterval = 5;
 const int Label1Size = 18;
 const int Label1PressedSize = 12;
 // A temporary older than this was left by a copy that crashed while writing.
@@ -53,7 +48,6 @@ Form1::Form1(WindowRegistry &windows, QWidget *parent)
     : QWidget(parent)
     , m_windows(windows)
     , m_state(windows.state())
-    , m_notice(m_state.platform().notifier)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(caption());
@@ -62,11 +56,11 @@ Form1::Form1(WindowRegistry &windows, QWidget *parent)
     Palette::useLayoutFont(this);
     buildControls();
     connectControls();
-    followListings();
     followState();
+    followPolling();
     windows.setForm1(this);
 
-    startTimers();
+    m_polling->start();
 }
 
 Form1::~Form1() = default;
@@ -140,17 +134,6 @@ void Form1::buildControls()
     Label1->setAccessibleName(tr("Close"));
     setLabel1Pressed(false);
 
-    const auto makeTimer = [this](const char *name) {
-        auto *timer = new QTimer(this);
-        timer->setObjectName(QLatin1String(name));
-        timer->setInterval(PollInterval);
-        return timer;
-    };
-    Timer1 = makeTimer("Timer1");
-    Timer2 = makeTimer("Timer2");
-    Timer3 = makeTimer("Timer3");
-    Timer4 = makeTimer("Timer4");
-
     // ImageList1: the new-message icon is picture 1, the background icon picture 2.
     const QList<QIcon> imageList { QIcon(QStringLiteral(":/pictures/tray-new-message.svg")),
                                    QIcon(QStringLiteral(":/pictures/tray-background.svg")) };
@@ -168,10 +151,6 @@ void Form1::buildControls()
 
 void Form1::connectControls()
 {
-    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
-    connect(Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
-    connect(Timer3, &QTimer::timeout, this, &Form1::Timer3_Timer);
-    connect(Timer4, &QTimer::timeout, this, &Form1::Timer4_Timer);
     connect(Glint1, &Glint::DblClick, this, &Form1::Glint1_DblClick);
     connect(Glint2, &Glint::DblClick, this, &Form1::Glint2_DblClick);
     // Choosing the desktop notification does what a double-click on its tray icon does.
@@ -240,103 +219,8 @@ void Form1::showUserName(const QString &name)
     announceTextChange(nam);
 }
 
-void Form1::showCloseDialog()
-{
-    Form6 &dialog = m_windows.form6();
-    dialog.show();
-    dialog.raise();
-    dialog.activateWindow();
-}
-
-void Form1::Label1_MouseDown()
-{
-    setLabel1Pressed(true);
-}
-
-void Form1::Label1_MouseUp()
-{
-    setLabel1Pressed(false);
-    showCloseDialog();
-}
-
 void Form1::setLabel1Pressed(bool pressed)
 {
     Label1->setFont(pointFont(font(), pressed ? Label1PressedSize : Label1Size, true));
     Label1->setText(pressed ? QStringLiteral("o") : QStringLiteral("X"));
-}
-
-void Form1::Form_MouseDown(Qt::MouseButton button, const QPoint &pos)
-{
-    if (button == Qt::RightButton)
-        PopUpTrayMenu(menuPosition(pos));
-}
-
-void Form1::closeEvent(QCloseEvent *event)
-{
-    // The desktop ends the program with its session; nothing waits to be saved.
-    if (m_state.sessionEnding) {
-        event->accept();
-        return;
-    }
-    // Otherwise the program ends only through the close dialog.
-    event->ignore();
-    showCloseDialog();
-}
-
-void Form1::mousePressEvent(QMouseEvent *event)
-{
-    Form_MouseDown(event->button(), event->position().toPoint());
-    event->accept();
-}
-
-void Form1::changeEvent(QEvent *event)
-{
-    // Without a tray the minimised window is the way back: restoring it leaves the background.
-    if (event->type() == QEvent::WindowStateChange && m_background == Background::Minimized
-        && !isMinimized())
-        LeaveBackground();
-    QWidget::changeEvent(event);
-}
-
-bool Form1::eventFilter(QObject *watched, QEvent *event)
-{
-    const QEvent::Type type = event->type();
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease
-        && type != QEvent::MouseButtonDblClick)
-        return QWidget::eventFilter(watched, event);
-    const auto *mouse = static_cast<QMouseEvent *>(event);
-
-    if (watched == Label1) {
-        // Any button: the close mark has no menu of its own. The second press of a
-        // double-click arrives as a double-click.
-        if (type == QEvent::MouseButtonRelease)
-            Label1_MouseUp();
-        else
-            Label1_MouseDown();
-        return true;
-    }
-    if (mouse->button() != Qt::LeftButton)
-        return QWidget::eventFilter(watched, event);
-    auto *label = static_cast<QLabel *>(watched);
-    const bool inside = label->rect().contains(mouse->position().toPoint());
-
-    if (type == QEvent::MouseButtonDblClick) {
-        // A double-click is one click: its second release toggles nothing.
-        m_pressedMark = nullptr;
-        if (watched == inb)
-            inb_DblClick();
-        else if (watched == his)
-            his_DblClick();
-        else if (watched == nam)
-            nam_DblClick();
-    } else if (type == QEvent::MouseButtonPress) {
-        m_pressedMark = label;
-    } else if (std::exchange(m_pressedMark, nullptr) == label && inside) {
-        // A click is a press and a release on the same mark.
-        if (watched == aut)
-            aut_Click();
-        else if (watched == autret)
-            autret_Click();
-    }
-    return QWidget::eventFilter(watched, event);
 }

@@ -1,11 +1,12 @@
 #pragma once
 
-#include "InboxNotice.h"
+#include "core/MessagePolling.h"
 
 #include <QWidget>
 
 class AppState;
 class WindowRegistry;
+class WaitingCue;
 class Glint;
 class Picture;
 class PictureButton;
@@ -14,8 +15,9 @@ class QLabel;
 class QTimer;
 
 // The main window: the logged-in user's name, the two message counts, the Auto Time and Auto
-// Retrieve marks, the retrieve and menu buttons, the polling timers and the two tray icons.
-// Closing it never ends the program; it shows the close dialog.
+// Retrieve marks, the retrieve and menu buttons and the two tray icons. It shows what its
+// polling (core/MessagePolling, which owns Timer1..Timer4) tells it. Closing it never ends the
+// program; it shows the close dialog.
 class Form1 : public QWidget
 {
     Q_OBJECT
@@ -43,6 +45,7 @@ public:
     PictureButton *Image2;
     PictureButton *Image3;
     QLabel *Label1;
+    // The polling's timers (MessagePolling).
     QTimer *Timer1;
     QTimer *Timer2;
     QTimer *Timer3;
@@ -50,7 +53,7 @@ public:
     Glint *Glint1;
     Glint *Glint2;
 
-    // Handlers.
+    // Handlers; Timer1..Timer3 tick the polling.
     void Timer1_Timer();
     void Timer2_Timer();
     void Timer3_Timer();
@@ -98,8 +101,8 @@ public:
     void showCloseDialog();
 
     // The count texts.
-    static QString inboxCountText(int count);
-    static QString historyCountText(int count);
+    static QString inboxCountText(int count) { return MessagePolling::inboxCountText(count); }
+    static QString historyCountText(int count) { return MessagePolling::historyCountText(count); }
 
     static QString caption() { return QStringLiteral("Notavo 3.0"); }
 
@@ -121,27 +124,19 @@ private:
     void leaveScreen();
     // Shows the window (restored when minimised) above the others, with the focus.
     void comeToFront();
-    // Where there is no tray, waiting messages show in the title and ask for attention.
-    void announceCount(int count);
     bool trayAvailable() const;
-    // The listings report changes as they happen; the timers are the safety net.
-    void startTimers();
-    void followListings();
-    // The marks and the polling timers follow the options.
+    // The labels and the marks follow the polling and the options.
+    void followPolling();
     void followState();
     void showAutoTime(bool on);
     void showAutoRetrieve(bool on);
-    void restartCounts();
-    void inboxChanged();
-    void historyChanged();
-    static int safetyInterval();
+    void clearCounts();
 
     WindowRegistry &m_windows;
     AppState &m_state;
+    MessagePolling *m_polling = nullptr;
+    WaitingCue *m_waitingCue = nullptr;
     Background m_background = Background::No;
-    // The inbox count last announced; -1 before the first.
-    int m_announcedCount = -1;
-    InboxNotice m_notice;
     // Set by a press of ret that may retrieve; a refused press leaves it clear.
     bool m_retArmed = false;
     // The mark a single press went down on; its release there is a click.

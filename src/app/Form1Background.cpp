@@ -14,6 +14,7 @@
 #include "widgets/PictureButton.h"
 
 #include <QCursor>
+#include <QEvent>
 #include <QMenu>
 #include <QTimer>
 
@@ -52,6 +53,25 @@ void Form1::Image2_MouseUp(Qt::MouseButton button)
     pos.setX(qBound(0, pos.x(), Image2->width() - 1));
     pos.setY(qBound(0, pos.y(), Image2->height() - 1));
     PopUpTrayMenu(menuPosition(pos));
+}
+
+void Form1::Glint2_DblClick()
+{
+    LeaveBackground();
+}
+
+void Form1::changeEvent(QEvent *event)
+{
+    // Without a tray the minimised window is the way back: restoring it leaves the background.
+    if (event->type() == QEvent::WindowStateChange && m_background == Background::Minimized
+        && !isMinimized())
+        LeaveBackground();
+    QWidget::changeEvent(event);
+}
+
+bool Form1::trayAvailable() const
+{
+    return m_state.platform().tray.isSystemTrayAvailable();
 }
 
 void Form1::leaveScreen()

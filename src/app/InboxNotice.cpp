@@ -1,6 +1,6 @@
 #include "InboxNotice.h"
 
-#include "Form1.h"
+#include "core/MessagePolling.h"
 #include "desktop/Notifier.h"
 
 #include <QDateTime>
@@ -13,7 +13,7 @@ InboxNotice::InboxNotice(Notifier &notifier)
 
 QString InboxNotice::body(int count, const QString &newestName)
 {
-    QString text = Form1::inboxCountText(count);
+    QString text = MessagePolling::inboxCountText(count);
     if (!newestName.isEmpty())
         text += QStringLiteral("\nNewest: ") + newestName;
     return text;

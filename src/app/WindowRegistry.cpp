@@ -14,6 +14,8 @@
 #include "messages/newmes.h"
 #include "widgets/FileListBox.h"
 
+#include <QAction>
+
 namespace {
 
 // The windows below app/ know only the state; the main window's own know the registry.
@@ -134,6 +136,12 @@ newmes *WindowRegistry::composeIfLoaded() const
 void WindowRegistry::unloadCompose()
 {
     unload(m_newmes);
+}
+
+void WindowRegistry::followAutoTime()
+{
+    compose().followAutoTime();
+    form8().mnuAutoTime->setChecked(m_state.autoTime());
 }
 
 usopt &WindowRegistry::userOptions()

@@ -57,6 +57,10 @@ public:
     Form7 *form7IfLoaded() const;
     void unloadForm7();
     Form8 &form8();
+    // The compose window's clock and the menu's check follow Auto Time (the main window's
+    // Timer4). The one place a window is built unasked: the compose window, hidden, the first
+    // time its clock is consulted, so its clock runs before it is first shown.
+    void followAutoTime();
     about &aboutWindow();
     about *aboutIfLoaded() const;
     void unloadAbout();

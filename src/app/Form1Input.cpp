@@ -1,0 +1,138 @@
+// What the user's clicks on the main window do: the marks, the counts, the name, the
+// new-message icon, the close mark and the right button's menu; closing asks the close dialog.
+#include "Form1.h"
+
+#include "Form6.h"
+#include "WindowRegistry.h"
+#include "accounts/Form5.h"
+#include "core/AppState.h"
+#include "messages/Form4.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMouseEvent>
+
+#include <utility>
+
+void Form1::showCloseDialog()
+{
+    Form6 &dialog = m_windows.form6();
+    dialog.show();
+    dialog.raise();
+    dialog.activateWindow();
+}
+
+void Form1::Label1_MouseDown()
+{
+    setLabel1Pressed(true);
+}
+
+void Form1::Label1_MouseUp()
+{
+    setLabel1Pressed(false);
+    showCloseDialog();
+}
+
+void Form1::Form_MouseDown(Qt::MouseButton button, const QPoint &pos)
+{
+    if (button == Qt::RightButton)
+        PopUpTrayMenu(menuPosition(pos));
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    // The desktop ends the program with its session; nothing waits to be saved.
+    if (m_state.sessionEnding) {
+        event->accept();
+        return;
+    }
+    // Otherwise the program ends only through the close dialog.
+    event->ignore();
+    showCloseDialog();
+}
+
+void Form1::mousePressEvent(QMouseEvent *event)
+{
+    Form_MouseDown(event->button(), event->position().toPoint());
+    event->accept();
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease
+        && type != QEvent::MouseButtonDblClick)
+        return QWidget::eventFilter(watched, event);
+    const auto *mouse = static_cast<QMouseEvent *>(event);
+
+    if (watched == Label1) {
+        // Any button: the close mark has no menu of its own. The second press of a
+        // double-click arrives as a double-click.
+        if (type == QEvent::MouseButtonRelease)
+            Label1_MouseUp();
+        else
+            Label1_MouseDown();
+        return true;
+    }
+    if (mouse->button() != Qt::LeftButton)
+        return QWidget::eventFilter(watched, event);
+    auto *label = static_cast<QLabel *>(watched);
+    const bool inside = label->rect().contains(mouse->position().toPoint());
+
+    if (type == QEvent::MouseButtonDblClick) {
+        // A double-click is one click: its second release toggles nothing.
+        m_pressedMark = nullptr;
+        if (watched == inb)
+            inb_DblClick();
+        else if (watched == his)
+            his_DblClick();
+        else if (watched == nam)
+            nam_DblClick();
+    } else if (type == QEvent::MouseButtonPress) {
+        m_pressedMark = label;
+    } else if (std::exchange(m_pressedMark, nullptr) == label && inside) {
+        // A click is a press and a release on the same mark.
+        if (watched == aut)
+            aut_Click();
+        else if (watched == autret)
+            autret_Click();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::aut_Click()
+{
+    // The mark, the menu check and the compose clock follow the option.
+    m_state.setAutoTime(!m_state.autoTime());
+}
+
+void Form1::autret_Click()
+{
+    // The mark, the menu check and the polling timers follow the option.
+    m_state.setAutoRetrieve(!m_state.autoRetrieve());
+}
+
+void Form1::inb_DblClick()
+{
+    if (inb->text() != inboxCountText(0))
+        m_windows.form4().OpenInbox();
+}
+
+void Form1::his_DblClick()
+{
+    if (his->text() != historyCountText(0))
+        m_windows.form4().OpenHistory();
+}
+
+void Form1::nam_DblClick()
+{
+    QWidget &login = m_windows.form5();
+    login.show();
+    login.raise();
+    login.activateWindow();
+}
+
+void Form1::Glint1_DblClick()
+{
+    m_windows.form4().OpenInbox();
+}
