@@ -1,6 +1,7 @@
 // The main window itself: its controls, their wiring and the start-up sequence.
 #include "Form1.h"
 
+#include "BackgroundMode.h"
 #include "Form7.h"
 #include "Form8.h"
 #include "WindowRegistry.h"
@@ -24,6 +25,7 @@
 #include <QFrame>
 #include <QIcon>
 #include <QLabel>
+#include <QTimer>
 
 #include <iterator>
 
@@ -153,6 +155,8 @@ void Form1::connectControls()
 {
     connect(Glint1, &Glint::DblClick, this, &Form1::Glint1_DblClick);
     connect(Glint2, &Glint::DblClick, this, &Form1::Glint2_DblClick);
+    m_backgroundMode = new BackgroundMode(*this, *Glint2, m_windows, m_state);
+    connect(m_backgroundMode, &BackgroundMode::left, this, [this] { Timer2->start(); });
     // Choosing the desktop notification does what a double-click on its tray icon does.
     connect(&m_state.platform().notifier, &Notifier::activated, this, &Form1::Glint1_DblClick);
     connect(ret, &PictureButton::mouseDown, this, &Form1::ret_MouseDown);
@@ -223,4 +227,35 @@ void Form1::setLabel1Pressed(bool pressed)
 {
     Label1->setFont(pointFont(font(), pressed ? Label1PressedSize : Label1Size, true));
     Label1->setText(pressed ? QStringLiteral("o") : QStringLiteral("X"));
+}
+
+// The background is BackgroundMode's; these are the names the other windows know.
+void Form1::EnterBackgroundFromMenu()
+{
+    m_backgroundMode->enter(BackgroundMode::Route::Menu);
+}
+
+void Form1::EnterBackgroundFromCloseDialog()
+{
+    m_backgroundMode->enter(BackgroundMode::Route::CloseDialog);
+}
+
+void Form1::LeaveBackground()
+{
+    m_backgroundMode->leave();
+}
+
+bool Form1::inBackground() const
+{
+    return m_backgroundMode->active();
+}
+
+void Form1::bringForward()
+{
+    m_backgroundMode->bringForward();
+}
+
+void Form1::Glint2_DblClick()
+{
+    LeaveBackground();
 }

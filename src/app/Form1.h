@@ -7,6 +7,7 @@
 class AppState;
 class WindowRegistry;
 class WaitingCue;
+class BackgroundMode;
 class Glint;
 class Picture;
 class PictureButton;
@@ -88,7 +89,7 @@ public:
     void EnterBackgroundFromMenu();
     void EnterBackgroundFromCloseDialog();
     void LeaveBackground();
-    bool inBackground() const { return m_background != Background::No; }
+    bool inBackground() const;
 
     // A later start of the program asked for this copy: the main window comes forward, out of
     // the background if need be.
@@ -109,22 +110,13 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
-    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    enum class Background { No, Hidden, Minimized };
-
     void buildControls();
     void connectControls();
     QLabel *addLabel(const char *name, const QString &text, const QRect &rect);
     void setLabel1Pressed(bool pressed);
-    void announceBackground();
-    // Hides the window, or minimises it where no tray icon could bring it back.
-    void leaveScreen();
-    // Shows the window (restored when minimised) above the others, with the focus.
-    void comeToFront();
-    bool trayAvailable() const;
     // The labels and the marks follow the polling and the options.
     void followPolling();
     void followState();
@@ -136,7 +128,7 @@ private:
     AppState &m_state;
     MessagePolling *m_polling = nullptr;
     WaitingCue *m_waitingCue = nullptr;
-    Background m_background = Background::No;
+    BackgroundMode *m_backgroundMode = nullptr;
     // Set by a press of ret that may retrieve; a refused press leaves it clear.
     bool m_retArmed = false;
     // The mark a single press went down on; its release there is a click.

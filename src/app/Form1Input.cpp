@@ -1,14 +1,17 @@
 // What the user's clicks on the main window do: the marks, the counts, the name, the
-// new-message icon, the close mark and the right button's menu; closing asks the close dialog.
+// new-message icon, the close mark and the menu; closing asks the close dialog.
 #include "Form1.h"
 
 #include "Form6.h"
+#include "Form8.h"
 #include "WindowRegistry.h"
 #include "accounts/Form5.h"
 #include "core/AppState.h"
 #include "messages/Form4.h"
+#include "widgets/PictureButton.h"
 
 #include <QCloseEvent>
+#include <QCursor>
 #include <QLabel>
 #include <QMouseEvent>
 
@@ -135,4 +138,25 @@ void Form1::nam_DblClick()
 void Form1::Glint1_DblClick()
 {
     m_windows.form4().OpenInbox();
+}
+
+QPoint Form1::menuPosition(const QPoint &pos) const
+{
+    return mapToGlobal(pos);
+}
+
+void Form1::PopUpTrayMenu(const QPoint &globalPos)
+{
+    m_windows.form8().popUp(globalPos);
+}
+
+void Form1::Image2_MouseUp(Qt::MouseButton button)
+{
+    if (button != Qt::LeftButton)
+        return;
+    // Where the button was released, kept on the button for a keyboard press.
+    QPoint pos = Image2->mapFromGlobal(QCursor::pos());
+    pos.setX(qBound(0, pos.x(), Image2->width() - 1));
+    pos.setY(qBound(0, pos.y(), Image2->height() - 1));
+    PopUpTrayMenu(menuPosition(pos));
 }
