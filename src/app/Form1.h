@@ -17,8 +17,9 @@ class QTimer;
 
 // The main window: the logged-in user's name, the two message counts, the Auto Time and Auto
 // Retrieve marks, the retrieve and menu buttons and the two tray icons. It shows what its
-// polling (core/MessagePolling, which owns Timer1..Timer4) tells it. Closing it never ends the
-// program; it shows the close dialog.
+// polling (core/MessagePolling, which owns Timer1..Timer4) tells it; WaitingCue shows the
+// waiting count in the tray (Glint1) and BackgroundMode takes the program to the background
+// (Glint2). Closing it never ends the program; it shows the close dialog.
 class Form1 : public QWidget
 {
     Q_OBJECT
@@ -54,7 +55,7 @@ public:
     Glint *Glint1;
     Glint *Glint2;
 
-    // Handlers; Timer1..Timer3 tick the polling.
+    // Handlers. Timer1..Timer3 run one tick of the polling; Timer4 reads the aut mark.
     void Timer1_Timer();
     void Timer2_Timer();
     void Timer3_Timer();
