@@ -188,6 +188,9 @@ LatencyResult runLatencyProbe(const LatencyOptions &options)
     result.p99Ms = quantile(latencies, 0.99);
 
     if (options.idleSeconds > 0) {
+        QEventLoop settle;
+        QTimer::singleShot(int(options.settleSeconds * 1000), &settle, &QEventLoop::quit);
+        settle.exec();
         const qint64 cpuBefore = processCpuNs();
         const qint64 serverBefore = otherProcessCpuNs(options.serverPid);
         const qint64 wallBefore = monotonicNs();

@@ -8,13 +8,16 @@
 // files of other slots, and measures:
 // - the time from another process creating a message for the logged-in slot to the count
 //   label showing it and the new-message icon being in the tray, over `trials` messages;
-// - the CPU the program uses over `idleSeconds` afterwards (idle, or under the rename loop).
+// - the CPU the program uses over `idleSeconds` (idle, or under the rename loop), counted from
+//   `settleSeconds` after the last message: what follows a change once (the compose window
+//   built on the first tick, the re-read a second after a change) is not what idling costs.
 struct LatencyOptions
 {
     FolderWatch::Mode mode = FolderWatch::Mode::Automatic;
     int otherFiles = 10;
     int trials = 200;
     double idleSeconds = 10;
+    double settleSeconds = 3;
     // The data folder; empty: a fresh local folder. The other process writes into writeFolder
     // (a share's source folder: another computer), or into the data folder when empty.
     QString dataFolder;

@@ -10,7 +10,11 @@
 
 namespace {
 
-constexpr int HistoryPollIntervalMs = 500;
+// How often the poller lists a share's folders. A new message is what the program is for: it is
+// noticed within a fifth of a second. The History count changes by this copy's own moves (seen
+// at once); another computer's filing may take a second.
+constexpr int InboxPollIntervalMs = 200;
+constexpr int HistoryPollIntervalMs = 1000;
 
 } // namespace
 
@@ -29,9 +33,8 @@ AppState::AppState(const QString &dataFolder, Platform &platform, QObject *paren
     m_inboxList->setObjectName(QStringLiteral("File1"));
     m_historyList->setObjectName(QStringLiteral("File2"));
     // The counting lists are polled all the time: on a share that happens off the windows'
-    // thread, so a share that stops answering freezes nothing. A new message is what the
-    // program is for; the History count may take half a second.
-    m_inboxList->setPoller(m_poller);
+    // thread, so a share that stops answering freezes nothing.
+    m_inboxList->setPoller(m_poller, InboxPollIntervalMs);
     m_historyList->setPoller(m_poller, HistoryPollIntervalMs);
 }
 

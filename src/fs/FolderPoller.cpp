@@ -201,15 +201,21 @@ void FolderPoller::deliver(quint64 id, const Answer &answer)
 void FolderPoller::run(std::shared_ptr<Shared> shared, FolderPoller *poller)
 {
     std::map<quint64, Track> tracks;
-    Clock::time_point nextTick = Clock::now();
+    // When a folder's listing falls due; a folder not listed yet is due at once.
+    const auto dueAt = [&tracks](quint64 id) {
+        const auto track = tracks.find(id);
+        if (track == tracks.end() || !track->second.answered)
+            return Clock::time_point::min();
+        return track->second.listedAt + track->second.listInterval;
+    };
     std::unique_lock lock(shared->mutex);
     while (!shared->stop) {
         // Take the work under the lock, do it without: the lock is never held while the share
         // is asked anything, so the windows never wait for a share.
-        const bool tickDue = Clock::now() >= nextTick;
+        const Clock::time_point now = Clock::now();
         std::vector<std::pair<quint64, Job>> work;
         for (auto &[id, job] : shared->jobs) {
-            if (tickDue || job.requested)
+            if (job.requested || dueAt(id) <= now)
                 work.emplace_back(id, job);
             job.requested = false;
         }
@@ -228,9 +234,6 @@ void FolderPoller::run(std::shared_ptr<Shared> shared, FolderPoller *poller)
             if (poll(job, track, &answer))
                 answers.emplace_back(id, std::move(answer));
         }
-        if (tickDue)
-            nextTick = Clock::now() + std::chrono::milliseconds(TickMs);
-
         lock.lock();
         if (shared->stop)
             break;
@@ -246,10 +249,14 @@ void FolderPoller::run(std::shared_ptr<Shared> shared, FolderPoller *poller)
         const auto woken = [&] {
             return shared->stop || shared->requested;
         };
-        if (shared->jobs.empty())
+        // Sleep until the next listing falls due: an idle program pays for every wake-up.
+        Clock::time_point next = Clock::time_point::max();
+        for (const auto &[id, job] : shared->jobs)
+            next = std::min(next, dueAt(id));
+        if (next == Clock::time_point::max())
             shared->wake.wait(lock, woken);
         else
-            shared->wake.wait_until(lock, nextTick, woken);
+            shared->wake.wait_until(lock, next, woken);
     }
     shared->finished = true;
     shared->finishedChanged.notify_all();

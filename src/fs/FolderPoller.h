@@ -14,12 +14,12 @@ class FileList;
 // answering stalls only that thread: the windows keep working and the listings keep their last
 // names until the share answers again.
 //
-// Every TickMs each followed folder is stat'ed; it is listed when its stamp moved, and anyway
-// at least every interval given to follow() (a share's cached time stamps can hide a change
-// for a second or more). The interval grows with what a listing costs, up to
-// MaxListIntervalMs, so that a folder of 10,000 files stays cheap to follow. A listing that differs
-// from the last answer, and any listing asked for with request(), is handed to the list on the
-// thread that created the poller.
+// Each followed folder is listed every interval given to follow(): a share's cached time
+// stamps can hide a change for a second or more, so only a listing is sure to see it. The
+// interval grows with what a listing costs, up to MaxListIntervalMs, so that a folder of
+// 10,000 files stays cheap to follow; between listings the thread sleeps. A listing that
+// differs from the last answer, and any listing asked for with request(), is handed to the
+// list on the thread that created the poller.
 class FolderPoller : public QObject
 {
     Q_OBJECT
@@ -44,6 +44,8 @@ public:
     // Asks for a listing now; its answer comes even when nothing changed.
     void request(FileList *list);
 
+    // The shortest time between two listings of a folder. A request within it, with the
+    // folder's stamp unchanged, is answered from the last listing.
     static constexpr int TickMs = 100;
     static constexpr int MaxListIntervalMs = 2000;
     // A listing may cost at most 1/ListCostShare of the time between two listings.

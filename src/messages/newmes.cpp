@@ -22,10 +22,10 @@
 namespace {
 
 // The clock follows Auto Time whether the window is shown or not. Hidden, nobody sees its
-// fields, so it ticks rarely (an idle program pays for every wake-up) and catches up the
+// fields, so it barely ticks (an idle program pays for every wake-up) and catches up the
 // moment the window appears.
 constexpr int ShownClockMs = 200;
-constexpr int HiddenClockMs = 1000;
+constexpr int HiddenClockMs = 60000;
 
 const char *const FieldStyle = "color: $screen; background-color: $screenground;";
 
