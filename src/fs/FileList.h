@@ -19,9 +19,10 @@
 // unchanged folder is not read again, and a change the system named updates just that name.
 //
 // A list given a FolderPoller has a share polled on the poller's thread: refresh() then never
-// waits for the share. It takes the poller's latest listing at once and asks for a fresh one,
-// whose names follow as soon as the share answers (namesChanged); while the share does not
-// answer, the list keeps its last names.
+// waits for the share. It takes the poller's latest listing at once and asks for a fresh one
+// when the folder changed through this computer, whose names follow as soon as the share
+// answers (namesChanged); other computers' changes follow within the poll interval. While the
+// share does not answer, the list keeps its last names.
 class FileList : public QObject
 {
     Q_OBJECT

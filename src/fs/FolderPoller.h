@@ -41,11 +41,12 @@ public:
     void follow(FileList *list, const QString &folder, const QString &pattern, quint64 generation,
                 int intervalMs = TickMs);
     void forget(FileList *list);
-    // Asks for a listing now; its answer comes even when nothing changed.
+    // Asks for a fresh listing. The folder is listed at once when its stamp moved (a change
+    // made through this computer shows there at once); otherwise the last listing, younger
+    // than the interval, stands and no answer comes.
     void request(FileList *list);
 
-    // The shortest time between two listings of a folder. A request within it, with the
-    // folder's stamp unchanged, is answered from the last listing.
+    // The shortest time between two listings of a folder.
     static constexpr int TickMs = 100;
     static constexpr int MaxListIntervalMs = 2000;
     // A listing may cost at most 1/ListCostShare of the time between two listings.
