@@ -6,7 +6,6 @@
 #include "WindowRegistry.h"
 #include "core/AppState.h"
 #include "desktop/Dialogs.h"
-#include "fs/FileList.h"
 #include "messages/Form4.h"
 #include "widgets/Accessibility.h"
 #include "widgets/FileListBox.h"
@@ -126,9 +125,7 @@ void Form1::ret_MouseUp()
     m_retArmed = false;
     retp->hide();
 
-    FileList *inbox = &m_state.inboxList();
-    inbox->refresh();
-    const int count = inbox->count();
+    const int count = m_polling->retrieveInbox();
     Dialogs &dialogs = m_state.dialogs();
     if (count > 1) {
         setText(inb, inboxCountText(count));

@@ -146,6 +146,13 @@ void MessagePolling::pollInbox()
     emit inboxCounted(inboxCountText(inbox.count()));
 }
 
+int MessagePolling::retrieveInbox()
+{
+    FileList &inbox = m_state.inboxList();
+    inbox.refresh();
+    return inbox.count();
+}
+
 void MessagePolling::takeWaitingCount()
 {
     // The count as last refreshed: with Auto Retrieve off the icon follows the manual

@@ -35,6 +35,9 @@ public:
     void pollHistory();
     // Runs at once what the next ticks of the running timers would do.
     void pollNow();
+    // The retrieve button's re-read of the inbox, whatever Auto Retrieve says; returns the
+    // count. The window decides what to say about it.
+    int retrieveInbox();
 
     static QString inboxCountText(int count);
     static QString historyCountText(int count);
