@@ -1,6 +1,5 @@
 #include "Form5.h"
 
-#include "accounts/usopt.h"
 #include "core/AppState.h"
 #include "core/Windows.h"
 #include "desktop/Dialogs.h"
@@ -8,7 +7,6 @@
 #include "fs/PathFunctions.h"
 #include "store/SlotTable.h"
 #include "store/Store.h"
-#include "widgets/FileListBox.h"
 #include "widgets/Palette.h"
 #include "widgets/Picture.h"
 #include "widgets/Twips.h"
@@ -149,15 +147,16 @@ void Form5::uss_Click()
     log->setEnabled(false);
     if (FileExists(m_state.dataFile(slot->userNameFile)))
         return;
-    // The window may be unloaded while the box waits (timers keep running).
-    const QPointer<Form5> alive(this);
+    // The session's end closes every window, this one too, while the box waits; a closed
+    // login is deleted, so nothing of it may be touched after the box then.
+    const QPointer<Form5> self(this);
     const Dialogs::Answer answer = m_state.dialogs().messageBox(
         tr("Account has not been created. Would you like to create it now?"), tr("Create Account?"),
         Dialogs::Icon::Question, Dialogs::Buttons::YesNo);
-    if (!alive)
+    if (!self)
         return;
     if (answer == Dialogs::Answer::Yes) {
-        showUserOptions();
+        m_state.windows().showUserOptions();
         user->hide();
         pas->hide();
     }
@@ -220,38 +219,22 @@ void Form5::log_Click()
     // Empty counts make the polling timers report the new slot's counts; the running ones do
     // so now rather than at their next safety tick.
     m_state.restartCounts();
-    unloadWindow();
+    m_state.windows().unload(this);
 }
 
 void Form5::new_Click()
 {
-    showUserOptions();
-    unloadWindow();
+    m_state.windows().showUserOptions();
+    m_state.windows().unload(this);
 }
 
 void Form5::cance_Click()
 {
-    unloadWindow();
+    m_state.windows().unload(this);
 }
 
 void Form5::closeEvent(QCloseEvent *event)
 {
     event->accept();
-    unloadWindow();
-}
-
-void Form5::showUserOptions()
-{
-    usopt &options = m_state.windows().userOptions();
-    options.show();
-    options.raise();
-    options.activateWindow();
-}
-
-void Form5::unloadWindow()
-{
-    if (m_state.windows().form5IfLoaded() == this)
-        m_state.windows().unloadForm5();
-    else
-        hide();
+    m_state.windows().unload(this);
 }

@@ -46,8 +46,6 @@ private:
     // The chosen slot when it is User 1..6 (the ones with a password), else nullptr.
     const Slot *chosenUserSlot() const;
     void checkTyped(bool typedPassword);
-    void showUserOptions();
-    void unloadWindow();
 
     AppState &m_state;
 };

@@ -231,10 +231,11 @@ void usopt::us_Click()
         const QString prompt = slot.slotCode == QLatin1String("1")
             ? tr("Please enter password.")
             : tr("Please enter numeric password.");
-        // The window may be unloaded while the box waits (timers keep running).
-        const QPointer<usopt> alive(this);
+        // The session's end closes every window, this one too, while the box waits; a closed
+        // account window is deleted, so nothing of it may be touched after the box then.
+        const QPointer<usopt> self(this);
         const QString answer = m_state.dialogs().inputBox(prompt, tr("Password Needed"));
-        if (!alive)
+        if (!self)
             return;
         if (answer != stored) {
             m_state.dialogs().messageBox(tr("The given password was not correct"),
@@ -314,27 +315,19 @@ void usopt::ok_MouseUp()
 {
     // Closing after a failed save would throw away what could not be written.
     if (saveAccounts())
-        unloadWindow();
+        m_state.windows().unload(this);
 }
 
 void usopt::canc_MouseUp()
 {
-    unloadWindow();
+    m_state.windows().unload(this);
 }
 
 void usopt::closeEvent(QCloseEvent *event)
 {
     // Closed by the window manager (there is no title bar): the same as Cancel.
     event->accept();
-    unloadWindow();
-}
-
-void usopt::unloadWindow()
-{
-    if (m_state.windows().userOptionsIfLoaded() == this)
-        m_state.windows().unloadUserOptions();
-    else
-        hide();
+    m_state.windows().unload(this);
 }
 
 // Without a title bar the window is moved by dragging its background.

@@ -74,7 +74,6 @@ private:
     QLineEdit *boxOf(const AccountFile &file) const;
     // How the failure box names a file's value.
     static QString describe(const AccountFile &file);
-    void unloadWindow();
 
     AppState &m_state;
     QList<SlotBoxes> m_slots; // in list order, "Default" first

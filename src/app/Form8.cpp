@@ -4,11 +4,8 @@
 #include "Form6.h"
 #include "WindowRegistry.h"
 #include "about.h"
-#include "accounts/Form5.h"
-#include "accounts/usopt.h"
 #include "core/AppState.h"
 #include "desktop/Dialogs.h"
-#include "messages/Form4.h"
 #include "messages/newmes.h"
 #include "store/Store.h"
 
@@ -148,12 +145,12 @@ void Form8::mnuNewMessage_Click()
 
 void Form8::mnuInbox_Click()
 {
-    m_windows.form4().OpenInbox();
+    m_windows.openInbox();
 }
 
 void Form8::mnuHistory_Click()
 {
-    m_windows.form4().OpenHistory();
+    m_windows.openHistory();
 }
 
 void Form8::mnuAutoTime_Click()
@@ -192,12 +189,12 @@ void Form8::mnuRuninBack_Click()
 
 void Form8::mnuLog_Click()
 {
-    showWindow(m_windows.form5());
+    m_windows.showLogin();
 }
 
 void Form8::mnuusopt_Click()
 {
-    showWindow(m_windows.userOptions());
+    m_windows.showUserOptions();
 }
 
 void Form8::mnuAbout_Click()

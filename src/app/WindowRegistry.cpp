@@ -28,13 +28,26 @@ template<typename Window, typename Owner> Window &load(QPointer<Window> &slot, O
 
 // Unloading forgets the window at once, so the next touch builds a fresh one, and deletes it
 // once the handler that asked for it has returned.
-template<typename Window> void unload(QPointer<Window> &slot)
+template<typename Window> void unloadSlot(QPointer<Window> &slot)
 {
     if (Window *window = slot.data()) {
         slot = nullptr;
         window->hide();
         window->deleteLater();
     }
+}
+
+template<typename Window> bool holds(const QPointer<Window> &slot, const QWidget *window)
+{
+    return window && slot.data() == window;
+}
+
+// Showing a window that is already open brings it forward.
+void showInFront(QWidget &window)
+{
+    window.show();
+    window.raise();
+    window.activateWindow();
 }
 
 } // namespace
@@ -88,7 +101,7 @@ Form2 *WindowRegistry::form2IfLoaded() const
 }
 void WindowRegistry::unloadForm2()
 {
-    unload(m_form2);
+    unloadSlot(m_form2);
 }
 
 Form4 &WindowRegistry::form4()
@@ -109,7 +122,7 @@ Form4 *WindowRegistry::form4IfLoaded() const
 }
 void WindowRegistry::unloadForm4()
 {
-    unload(m_form4);
+    unloadSlot(m_form4);
 }
 
 Form5 &WindowRegistry::form5()
@@ -122,7 +135,7 @@ Form5 *WindowRegistry::form5IfLoaded() const
 }
 void WindowRegistry::unloadForm5()
 {
-    unload(m_form5);
+    unloadSlot(m_form5);
 }
 
 newmes &WindowRegistry::compose()
@@ -135,7 +148,7 @@ newmes *WindowRegistry::composeIfLoaded() const
 }
 void WindowRegistry::unloadCompose()
 {
-    unload(m_newmes);
+    unloadSlot(m_newmes);
 }
 
 void WindowRegistry::followAutoTime()
@@ -154,7 +167,17 @@ usopt *WindowRegistry::userOptionsIfLoaded() const
 }
 void WindowRegistry::unloadUserOptions()
 {
-    unload(m_usopt);
+    unloadSlot(m_usopt);
+}
+
+void WindowRegistry::openInbox()
+{
+    form4().OpenInbox();
+}
+
+void WindowRegistry::openHistory()
+{
+    form4().OpenHistory();
 }
 
 void WindowRegistry::refreshBrowser()
@@ -168,6 +191,50 @@ void WindowRegistry::setBrowserPattern(const QString &pattern)
         m_form4->File1->setPattern(pattern);
 }
 
+void WindowRegistry::showMessage(const QString &folder, const QString &name, const QString &text)
+{
+    form2().showMessage(folder, name, text);
+}
+
+void WindowRegistry::showLogin()
+{
+    showInFront(form5());
+}
+
+void WindowRegistry::showUserOptions()
+{
+    showInFront(userOptions());
+}
+
+bool WindowRegistry::isLoaded(const QWidget *window) const
+{
+    return holds(m_form2, window) || holds(m_form4, window) || holds(m_form5, window)
+        || holds(m_newmes, window) || holds(m_usopt, window) || holds(m_form6, window)
+        || holds(m_form7, window) || holds(m_about, window);
+}
+
+void WindowRegistry::unload(QWidget *window)
+{
+    if (holds(m_form2, window))
+        unloadSlot(m_form2);
+    else if (holds(m_form4, window))
+        unloadSlot(m_form4);
+    else if (holds(m_form5, window))
+        unloadSlot(m_form5);
+    else if (holds(m_newmes, window))
+        unloadSlot(m_newmes);
+    else if (holds(m_usopt, window))
+        unloadSlot(m_usopt);
+    else if (holds(m_form6, window))
+        unloadSlot(m_form6);
+    else if (holds(m_form7, window))
+        unloadSlot(m_form7);
+    else if (holds(m_about, window))
+        unloadSlot(m_about);
+    else if (window)
+        window->hide();
+}
+
 Form6 &WindowRegistry::form6()
 {
     return load(m_form6, *this);
@@ -178,7 +245,7 @@ Form6 *WindowRegistry::form6IfLoaded() const
 }
 void WindowRegistry::unloadForm6()
 {
-    unload(m_form6);
+    unloadSlot(m_form6);
 }
 Form7 &WindowRegistry::form7()
 {
@@ -190,7 +257,7 @@ Form7 *WindowRegistry::form7IfLoaded() const
 }
 void WindowRegistry::unloadForm7()
 {
-    unload(m_form7);
+    unloadSlot(m_form7);
 }
 Form8 &WindowRegistry::form8()
 {
@@ -206,5 +273,5 @@ about *WindowRegistry::aboutIfLoaded() const
 }
 void WindowRegistry::unloadAbout()
 {
-    unload(m_about);
+    unloadSlot(m_about);
 }

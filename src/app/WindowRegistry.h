@@ -6,15 +6,20 @@
 
 class AppState;
 class Form1;
+class Form2;
 class Form3;
+class Form4;
+class Form5;
 class Form6;
 class Form7;
 class Form8;
 class about;
+class newmes;
+class usopt;
 
 // The one owner of every window but the main one (which main() or a test owns): a window is
 // created the first time it is touched and unloaded (deleted) when it closes. The windows
-// below app/ see it only as Windows; the main window and its dialogs use all of it.
+// below app/ see it only as the Windows verbs; the main window and its dialogs use all of it.
 class WindowRegistry : public Windows
 {
 public:
@@ -32,23 +37,32 @@ public:
     // The hidden window that names the two counting lists; lives as long as the registry.
     Form3 &form3();
 
-    Form2 &form2() override;
-    Form2 *form2IfLoaded() const override;
-    void unloadForm2() override;
-    Form4 &form4() override;
-    Form4 *form4IfLoaded() const override;
-    void unloadForm4() override;
-    Form5 &form5() override;
-    Form5 *form5IfLoaded() const override;
-    void unloadForm5() override;
-    newmes &compose() override;
-    newmes *composeIfLoaded() const override;
-    void unloadCompose() override;
-    usopt &userOptions() override;
-    usopt *userOptionsIfLoaded() const override;
-    void unloadUserOptions() override;
+    // The windows the verbs work on; the main window and its dialogs also use them directly.
+    Form2 &form2();
+    Form2 *form2IfLoaded() const;
+    void unloadForm2();
+    Form4 &form4();
+    Form4 *form4IfLoaded() const;
+    void unloadForm4();
+    Form5 &form5();
+    Form5 *form5IfLoaded() const;
+    void unloadForm5();
+    newmes &compose();
+    newmes *composeIfLoaded() const;
+    void unloadCompose();
+    usopt &userOptions();
+    usopt *userOptionsIfLoaded() const;
+    void unloadUserOptions();
+
+    void openInbox() override;
+    void openHistory() override;
     void refreshBrowser() override;
     void setBrowserPattern(const QString &pattern) override;
+    void showMessage(const QString &folder, const QString &name, const QString &text) override;
+    void showLogin() override;
+    void showUserOptions() override;
+    bool isLoaded(const QWidget *window) const override;
+    void unload(QWidget *window) override;
 
     Form6 &form6();
     Form6 *form6IfLoaded() const;

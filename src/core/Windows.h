@@ -2,46 +2,38 @@
 
 #include <QString>
 
-class Form2;
-class Form4;
-class Form5;
-class newmes;
-class usopt;
+class QWidget;
 
-// How the viewer, browser, compose, login and account windows reach each other, without
-// knowing the main window or the registry that owns them all (app/WindowRegistry). A window is
-// built the first time it is touched and unloaded (deleted once the handler that asked has
-// returned) when it closes, so every opening starts from its design state. *IfLoaded() returns
-// nullptr when the window is not loaded.
+// What one window may ask of the others: verbs, each done in one place (app/WindowRegistry,
+// which owns every window). A window asks for a result ("show this message"), never for
+// another window, so it knows no other window's controls and no window header but its own.
+// A window is built the first time a verb needs it and unloaded when it closes, so every
+// opening starts from its design state.
 class Windows
 {
 public:
     virtual ~Windows() = default;
 
-    virtual Form2 &form2() = 0;
-    virtual Form2 *form2IfLoaded() const = 0;
-    virtual void unloadForm2() = 0;
-
-    virtual Form4 &form4() = 0;
-    virtual Form4 *form4IfLoaded() const = 0;
-    virtual void unloadForm4() = 0;
-
-    virtual Form5 &form5() = 0;
-    virtual Form5 *form5IfLoaded() const = 0;
-    virtual void unloadForm5() = 0;
-
-    virtual newmes &compose() = 0;
-    virtual newmes *composeIfLoaded() const = 0;
-    virtual void unloadCompose() = 0;
-
-    virtual usopt &userOptions() = 0;
-    virtual usopt *userOptionsIfLoaded() const = 0;
-    virtual void unloadUserOptions() = 0;
-
+    // The browser, brought to the front on the inbox or on the History folder.
+    virtual void openInbox() = 0;
+    virtual void openHistory() = 0;
     // Re-reads the browser's list, loading the browser when it is not.
     virtual void refreshBrowser() = 0;
     // A loaded browser lists pattern from now on; one loaded later opens on the slot's own.
     virtual void setBrowserPattern(const QString &pattern) = 0;
+
+    // The viewer, loaded with text read from the message name in folder, in front.
+    virtual void showMessage(const QString &folder, const QString &name, const QString &text) = 0;
+
+    // The login and the account window, in front (as they were when already open).
+    virtual void showLogin() = 0;
+    virtual void showUserOptions() = 0;
+
+    // True while window is the loaded one of its kind (not one unloaded and waiting to go).
+    virtual bool isLoaded(const QWidget *window) const = 0;
+    // Unloads window: hidden now, deleted once the handler that asked has returned, and the
+    // next request builds a fresh one. A window that is not the loaded one is only hidden.
+    virtual void unload(QWidget *window) = 0;
 
 protected:
     Windows() = default;

@@ -67,6 +67,22 @@ Form2::Form2(AppState &state, QWidget *parent)
     connect(saveas, &PictureButton::mouseUp, this, &Form2::saveas_MouseUp);
 }
 
+void Form2::showMessage(const QString &folder, const QString &name, const QString &text)
+{
+    Text1->setMessageText(text);
+    filn->setText(name);
+    pat->setText(folder);
+    const bool fromInbox = folder == m_state.dataFolder();
+    history->setVisible(fromInbox);
+    historyp->hide();
+    inbox->setVisible(!fromInbox);
+    inboxp->hide();
+    show();
+    raise();
+    activateWindow();
+    m_state.referenceText = Text1->messageText();
+}
+
 QString Form2::shownFile() const
 {
     return AddBackslash(pat->text()) + filn->text();
@@ -125,7 +141,7 @@ void Form2::del_MouseUp()
         return;
     Store::deleteMessage(shownFile());
     m_state.listRefresh();
-    m_state.windows().unloadForm2();
+    m_state.windows().unload(this);
 }
 
 void Form2::history_MouseUp()
@@ -139,7 +155,7 @@ void Form2::history_MouseUp()
     if (!MessageFiles(m_state).moveToHistory(shownFile()))
         return;
     m_state.listRefresh();
-    m_state.windows().unloadForm2();
+    m_state.windows().unload(this);
 }
 
 void Form2::inbox_MouseUp()
@@ -147,7 +163,7 @@ void Form2::inbox_MouseUp()
     if (!MessageFiles(m_state).moveToInbox(shownFile()))
         return;
     m_state.listRefresh();
-    m_state.windows().unloadForm2();
+    m_state.windows().unload(this);
 }
 
 void Form2::exity_MouseUp()
@@ -163,7 +179,7 @@ void Form2::exity_MouseUp()
     } else {
         hideMoveButtons();
     }
-    m_state.windows().unloadForm2();
+    m_state.windows().unload(this);
 }
 
 void Form2::hideMoveButtons()
@@ -178,7 +194,7 @@ void Form2::closeEvent(QCloseEvent *event)
 {
     // The window has no title bar; a close from the window manager (Alt+F4) is Exit, with its
     // prompt. Closes the program asks for itself go through.
-    if (event->spontaneous() && m_state.windows().form2IfLoaded() == this) {
+    if (event->spontaneous() && m_state.windows().isLoaded(this)) {
         event->ignore();
         exity_MouseUp();
         return;

@@ -9,8 +9,7 @@ class QLineEdit;
 struct StoreResult;
 
 // The message viewer: one message file as editable text, with Save, Save As, Delete, the move
-// to the other folder and Exit. The browser's Open fills Text1, filn and pat and picks which
-// move button shows.
+// to the other folder and Exit. The browser's Open loads it through showMessage().
 class Form2 : public QWidget
 {
     Q_OBJECT
@@ -39,6 +38,10 @@ public:
     void sav_MouseUp();
     void del_MouseUp();
     void saveas_MouseUp();
+
+    // Shows text, read from the message name in folder, in front: Text1, filn and pat, and
+    // the move button to the other folder. The text is the reference for unsaved edits.
+    void showMessage(const QString &folder, const QString &name, const QString &text);
 
     // The shown file: pat joined with filn.
     QString shownFile() const;

@@ -1,9 +1,7 @@
 #include "Form4.h"
 
 #include "ButtonRow.h"
-#include "Form2.h"
 #include "MessageFiles.h"
-#include "MessageTextEdit.h"
 #include "core/AppState.h"
 #include "core/Windows.h"
 #include "desktop/Dialogs.h"
@@ -20,7 +18,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QLineEdit>
 
 namespace {
 
@@ -109,7 +106,7 @@ Form4::Form4(AppState &state, QWidget *parent)
     connect(exity, &PictureButton::mouseUp, this, &Form4::exity_MouseUp);
 
     // The browser starts on the History folder, so it starts showing the History view. The
-    // load routine runs once the window is registered (Windows::form4()).
+    // load routine runs once the window is registered (WindowRegistry::form4()).
     showHistoryView();
 }
 
@@ -254,19 +251,7 @@ void Form4::openy_MouseUp()
         return;
     }
     WaitCursor wait;
-    Form2 &viewer = m_state.windows().form2();
-    viewer.Text1->setMessageText(text);
-    viewer.filn->setText(name);
-    viewer.pat->setText(folder);
-    const bool fromInbox = folder == m_state.dataFolder();
-    viewer.history->setVisible(fromInbox);
-    viewer.historyp->hide();
-    viewer.inbox->setVisible(!fromInbox);
-    viewer.inboxp->hide();
-    viewer.show();
-    viewer.raise();
-    viewer.activateWindow();
-    m_state.referenceText = viewer.Text1->messageText();
+    m_state.windows().showMessage(folder, name, text);
 }
 
 void Form4::rename_MouseUp()
@@ -342,13 +327,13 @@ void Form4::inbox_MouseUp()
 
 void Form4::exity_MouseUp()
 {
-    m_state.windows().unloadForm4();
+    m_state.windows().unload(this);
 }
 
 void Form4::closeEvent(QCloseEvent *event)
 {
     // No title bar: a close from the window manager is Exit.
-    if (event->spontaneous() && m_state.windows().form4IfLoaded() == this) {
+    if (event->spontaneous() && m_state.windows().isLoaded(this)) {
         event->ignore();
         exity_MouseUp();
         return;

@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QTimer>
 
 namespace {
@@ -201,6 +202,9 @@ void newmes::ok_MouseUp()
     const QString content = composed.content(composed.recipientFullName(m_state.dataFolder()));
 
     AppState &state = m_state;
+    // The session's end may close and delete this window while the box waits: after it, only
+    // the state and this guard are used.
+    const QPointer<newmes> self(this);
     const QString name = dialogs.inputBox(QStringLiteral("Please type message name"),
                                           QStringLiteral("Message Name"));
     if (!name.isEmpty()) {
@@ -213,7 +217,7 @@ void newmes::ok_MouseUp()
                 || written.error == StoreResult::Error::InvalidName) {
                 dialogs.messageBox(QStringLiteral("Invalid Message Name"),
                                    QStringLiteral("Invalid"), Dialogs::Icon::Exclamation);
-                state.windows().unloadCompose();
+                state.windows().unload(self);
             } else {
                 // Anything else (a character the file cannot hold, a full disk) keeps the
                 // window and its fields so the sender can fix it and try again.
@@ -222,16 +226,15 @@ void newmes::ok_MouseUp()
             }
             return;
         }
-        state.windows().unloadCompose();
+        state.windows().unload(self);
     }
-    // The window may be unloaded by now: only the state is used below.
     if (state.autoRetrieve())
         state.windows().refreshBrowser();
 }
 
 void newmes::canc_MouseUp()
 {
-    m_state.windows().unloadCompose();
+    m_state.windows().unload(this);
 }
 
 void newmes::showEvent(QShowEvent *event)
@@ -251,7 +254,7 @@ void newmes::hideEvent(QHideEvent *event)
 void newmes::closeEvent(QCloseEvent *event)
 {
     // Closing from the title bar is Cancel.
-    if (m_state.windows().composeIfLoaded() == this)
-        m_state.windows().unloadCompose();
+    if (m_state.windows().isLoaded(this))
+        m_state.windows().unload(this);
     event->accept();
 }

@@ -1,11 +1,10 @@
 #include "accounts/Form5.h"
-#include "accounts/usopt.h"
-#include "app/Form1.h"
+#include "app/AppRig.h"
 #include "app/Form3.h"
-#include "app/WindowRegistry.h"
 #include "core/AppState.h"
 #include "fs/FileList.h"
 #include "messages/Form4.h"
+#include "support/FakeWindows.h"
 #include "support/TempFolder.h"
 #include "support/TestPlatform.h"
 #include "widgets/FileListBox.h"
@@ -19,15 +18,42 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <memory>
+#include <vector>
+
 namespace {
 
-// One data folder, the fakes, the shared state and a quiet main window.
+// One data folder, the fakes and the shared state; the login alone, the other windows faked.
 struct Fixture
 {
     Fixture()
         : state(dir.path(), platform.platform())
-        , windows(state)
-        , main(windows)
+    {
+        state.setWindows(&windows);
+        QObject::connect(&state, &AppState::userNameShown,
+                         [this](const QString &name) { shownNames.append(name); });
+    }
+
+    // A fresh login window each time, as the registry builds one for every opening.
+    Form5 &openLogin()
+    {
+        logins.push_back(std::make_unique<Form5>(state));
+        logins.back()->show();
+        return *logins.back();
+    }
+
+    TestPlatform platform;
+    TempFolder dir;
+    AppState state;
+    FakeWindows windows;
+    QStringList shownNames;
+    std::vector<std::unique_ptr<Form5>> logins;
+};
+
+// The login with the real windows, for what it changes in the main window and the browser.
+struct QuietRig : AppRig
+{
+    QuietRig()
     {
         for (QTimer *timer : { main.Timer1, main.Timer2, main.Timer3, main.Timer4 })
             timer->stop();
@@ -39,12 +65,6 @@ struct Fixture
         login.show();
         return login;
     }
-
-    TestPlatform platform;
-    TempFolder dir;
-    AppState state;
-    WindowRegistry windows;
-    Form1 main;
 };
 
 void choose(Form5 &login, const QString &entry)
@@ -128,10 +148,10 @@ void tst_Form5::defaultLogsInAtOnce()
     f.state.setSlotCode("5");
     login.log->click();
     QCOMPARE(f.state.slotCode(), QString("d"));
-    QCOMPARE(f.main.nam->text(), QString("Front Desk"));
+    QCOMPARE(f.shownNames, QStringList { "Front Desk" });
     QCOMPARE(f.dir.read("us.kfl"), QByteArray("d\r\n"));
-    QCOMPARE(f.windows.form3().File1->pattern(), QString("*.msg"));
-    QVERIFY(!f.windows.form5IfLoaded());
+    QCOMPARE(f.state.inboxList().pattern(), QString("*.msg"));
+    QVERIFY(f.windows.unloaded(&login));
 }
 
 void tst_Form5::missingAccountOffersCreation_data()
@@ -161,10 +181,8 @@ void tst_Form5::missingAccountOffersCreation()
     QVERIFY(!login.log->isEnabled());
     QCOMPARE(login.user->isVisible(), !yes);
     QCOMPARE(login.pas->isVisible(), !yes);
-    QCOMPARE(f.windows.userOptionsIfLoaded() != nullptr, yes);
-    if (yes)
-        QVERIFY(f.windows.userOptionsIfLoaded()->isVisible());
-    QCOMPARE(f.windows.form5IfLoaded(), &login);
+    QCOMPARE(f.windows.calls.contains("showUserOptions"), yes);
+    QVERIFY(!f.windows.unloaded(&login));
 }
 
 void tst_Form5::existingAccountAsksNothing()
@@ -332,7 +350,7 @@ void tst_Form5::logIntoUser3()
     QFETCH(QString, shown);
     QFETCH(bool, polling);
     QFETCH(bool, lastLoginWritable);
-    Fixture f;
+    QuietRig f;
     if (!lastLoginWritable)
         f.dir.makeFolder("us.kfl");
     f.dir.write("pp2u.kfl", "ann\r\n");
@@ -380,7 +398,7 @@ void tst_Form5::logIntoUser3()
 
 void tst_Form5::loggingInRepointsLoadedBrowserOnly()
 {
-    Fixture f;
+    QuietRig f;
     f.dir.write("i6u.kfl", "zed\r\n");
     {
         Form5 &login = f.openLogin();
@@ -403,14 +421,13 @@ void tst_Form5::newAndCancelUnload()
     Fixture f;
     Form5 &first = f.openLogin();
     first.new_->click();
-    QVERIFY(!f.windows.form5IfLoaded());
-    QVERIFY(f.windows.userOptionsIfLoaded());
-    QVERIFY(f.windows.userOptionsIfLoaded()->isVisible());
+    QVERIFY(f.windows.unloaded(&first));
+    QCOMPARE(f.windows.calls, QStringList({ "showUserOptions", "unload Form5" }));
 
     Form5 &second = f.openLogin();
     choose(second, "Default");
     second.cance->click();
-    QVERIFY(!f.windows.form5IfLoaded());
+    QVERIFY(f.windows.unloaded(&second));
     QCOMPARE(f.state.slotCode(), QString("d"));
     QVERIFY(!f.dir.exists("us.kfl"));
 
@@ -418,7 +435,7 @@ void tst_Form5::newAndCancelUnload()
     Form5 &third = f.openLogin();
     choose(third, "Default");
     third.close();
-    QVERIFY(!f.windows.form5IfLoaded());
+    QVERIFY(f.windows.unloaded(&third));
     QCOMPARE(f.openLogin().uss->currentIndex(), -1);
 }
 

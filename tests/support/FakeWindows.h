@@ -2,37 +2,46 @@
 
 #include "core/Windows.h"
 
+#include <QSet>
 #include <QStringList>
+#include <QWidget>
 
-#include <cstdlib>
-
-// The window interface without windows: records what the state asks of them, so the state
-// (and whatever only asks the windows for something) is tested without a display.
+// The window interface without the other windows: records the verbs a window or the state
+// asks for, so one window (or the state) is tested alone. An unloaded window is hidden, as
+// the registry does, and stays with the test that built it.
 class FakeWindows : public Windows
 {
 public:
     QStringList calls;
 
+    bool unloaded(const QWidget *window) const { return m_unloaded.contains(window); }
+
+    void openInbox() override { calls.append(QStringLiteral("openInbox")); }
+    void openHistory() override { calls.append(QStringLiteral("openHistory")); }
     void refreshBrowser() override { calls.append(QStringLiteral("refreshBrowser")); }
     void setBrowserPattern(const QString &pattern) override
     {
         calls.append(QStringLiteral("setBrowserPattern ") + pattern);
     }
+    void showMessage(const QString &folder, const QString &name, const QString &) override
+    {
+        calls.append(QStringLiteral("showMessage ") + folder + QLatin1Char(' ') + name);
+    }
+    void showLogin() override { calls.append(QStringLiteral("showLogin")); }
+    void showUserOptions() override { calls.append(QStringLiteral("showUserOptions")); }
+    bool isLoaded(const QWidget *window) const override
+    {
+        return window && !m_unloaded.contains(window);
+    }
+    void unload(QWidget *window) override
+    {
+        if (!window)
+            return;
+        calls.append(QStringLiteral("unload ") + window->objectName());
+        m_unloaded.insert(window);
+        window->hide();
+    }
 
-    // No window is loaded; asking to build one is a fault of the test.
-    Form2 &form2() override { std::abort(); }
-    Form2 *form2IfLoaded() const override { return nullptr; }
-    void unloadForm2() override { }
-    Form4 &form4() override { std::abort(); }
-    Form4 *form4IfLoaded() const override { return nullptr; }
-    void unloadForm4() override { }
-    Form5 &form5() override { std::abort(); }
-    Form5 *form5IfLoaded() const override { return nullptr; }
-    void unloadForm5() override { }
-    newmes &compose() override { std::abort(); }
-    newmes *composeIfLoaded() const override { return nullptr; }
-    void unloadCompose() override { }
-    usopt &userOptions() override { std::abort(); }
-    usopt *userOptionsIfLoaded() const override { return nullptr; }
-    void unloadUserOptions() override { }
+private:
+    QSet<const QWidget *> m_unloaded;
 };
