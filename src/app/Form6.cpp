@@ -103,19 +103,19 @@ void Form6::oki_MouseUp()
         if (Form1 *main = m_windows.form1())
             main->EnterBackgroundFromCloseDialog();
     }
-    m_windows.unloadForm6();
+    m_windows.unload(this);
 }
 
 void Form6::can_MouseUp()
 {
-    m_windows.unloadForm6();
+    m_windows.unload(this);
 }
 
 void Form6::closeEvent(QCloseEvent *event)
 {
     // Closing the dialog's window is a cancel.
     event->accept();
-    m_windows.unloadForm6();
+    m_windows.unload(this);
 }
 
 void Form6::keyPressEvent(QKeyEvent *event)

@@ -61,7 +61,7 @@ void Form7::Timer1_Timer()
         return;
     m_ended = true;
     Timer1->stop();
-    m_windows.unloadForm7();
+    m_windows.unload(this);
     if (Form1 *main = m_windows.form1())
         main->show();
 }

@@ -99,11 +99,6 @@ Form2 *WindowRegistry::form2IfLoaded() const
 {
     return m_form2;
 }
-void WindowRegistry::unloadForm2()
-{
-    unloadSlot(m_form2);
-}
-
 Form4 &WindowRegistry::form4()
 {
     if (m_form4)
@@ -120,11 +115,6 @@ Form4 *WindowRegistry::form4IfLoaded() const
 {
     return m_form4;
 }
-void WindowRegistry::unloadForm4()
-{
-    unloadSlot(m_form4);
-}
-
 Form5 &WindowRegistry::form5()
 {
     return load(m_form5, m_state);
@@ -133,11 +123,6 @@ Form5 *WindowRegistry::form5IfLoaded() const
 {
     return m_form5;
 }
-void WindowRegistry::unloadForm5()
-{
-    unloadSlot(m_form5);
-}
-
 newmes &WindowRegistry::compose()
 {
     return load(m_newmes, m_state);
@@ -146,11 +131,6 @@ newmes *WindowRegistry::composeIfLoaded() const
 {
     return m_newmes;
 }
-void WindowRegistry::unloadCompose()
-{
-    unloadSlot(m_newmes);
-}
-
 void WindowRegistry::followAutoTime()
 {
     compose().followAutoTime();
@@ -165,11 +145,6 @@ usopt *WindowRegistry::userOptionsIfLoaded() const
 {
     return m_usopt;
 }
-void WindowRegistry::unloadUserOptions()
-{
-    unloadSlot(m_usopt);
-}
-
 void WindowRegistry::openInbox()
 {
     form4().OpenInbox();
@@ -243,10 +218,6 @@ Form6 *WindowRegistry::form6IfLoaded() const
 {
     return m_form6;
 }
-void WindowRegistry::unloadForm6()
-{
-    unloadSlot(m_form6);
-}
 Form7 &WindowRegistry::form7()
 {
     return load(m_form7, *this);
@@ -254,10 +225,6 @@ Form7 &WindowRegistry::form7()
 Form7 *WindowRegistry::form7IfLoaded() const
 {
     return m_form7;
-}
-void WindowRegistry::unloadForm7()
-{
-    unloadSlot(m_form7);
 }
 Form8 &WindowRegistry::form8()
 {
@@ -270,8 +237,4 @@ about &WindowRegistry::aboutWindow()
 about *WindowRegistry::aboutIfLoaded() const
 {
     return m_about;
-}
-void WindowRegistry::unloadAbout()
-{
-    unloadSlot(m_about);
 }

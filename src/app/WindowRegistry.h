@@ -40,19 +40,14 @@ public:
     // The windows the verbs work on; the main window and its dialogs also use them directly.
     Form2 &form2();
     Form2 *form2IfLoaded() const;
-    void unloadForm2();
     Form4 &form4();
     Form4 *form4IfLoaded() const;
-    void unloadForm4();
     Form5 &form5();
     Form5 *form5IfLoaded() const;
-    void unloadForm5();
     newmes &compose();
     newmes *composeIfLoaded() const;
-    void unloadCompose();
     usopt &userOptions();
     usopt *userOptionsIfLoaded() const;
-    void unloadUserOptions();
 
     void openInbox() override;
     void openHistory() override;
@@ -66,10 +61,8 @@ public:
 
     Form6 &form6();
     Form6 *form6IfLoaded() const;
-    void unloadForm6();
     Form7 &form7();
     Form7 *form7IfLoaded() const;
-    void unloadForm7();
     Form8 &form8();
     // The compose window's clock and the menu's check follow Auto Time (the main window's
     // Timer4). The one place a window is built unasked: the compose window, hidden, the first
@@ -77,7 +70,6 @@ public:
     void followAutoTime();
     about &aboutWindow();
     about *aboutIfLoaded() const;
-    void unloadAbout();
 
 private:
     AppState &m_state;

@@ -62,11 +62,11 @@ about::about(WindowRegistry &windows, QWidget *parent)
 
 void about::Command1_Click()
 {
-    m_windows.unloadAbout();
+    m_windows.unload(this);
 }
 
 void about::closeEvent(QCloseEvent *event)
 {
     event->accept();
-    m_windows.unloadAbout();
+    m_windows.unload(this);
 }

@@ -346,7 +346,7 @@ void tst_Form1::doubleClicks()
 
     emit rig.glint1()->DblClick();
     QVERIFY(rig.windows.form4IfLoaded());
-    rig.windows.unloadForm4();
+    rig.windows.unload(rig.windows.form4IfLoaded());
 
     rig.dir.write("History/old.msg", "x");
     QTRY_COMPARE(rig.main.his->text(), QStringLiteral("1 Message in History."));

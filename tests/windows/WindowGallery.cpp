@@ -136,7 +136,7 @@ QWidget *WindowGallery::show(const QString &name)
         browser.File1->selectName(QStringLiteral("Lunch order.msg"));
         browser.openy->pressDown();
         browser.openy->releaseUp();
-        windows.unloadForm4();
+        windows.unload(windows.form4IfLoaded());
         window = windows.form2IfLoaded();
     } else if (name == QLatin1String("inbox")) {
         Form4 &browser = windows.form4();

@@ -272,7 +272,7 @@ void tst_Accessibility::countsAndNameOpenWithEnter()
     Form4 *browser = gallery.windows.form4IfLoaded();
     QVERIFY(browser && browser->isVisible());
     QVERIFY(browser->history->isVisibleTo(browser)); // the inbox view
-    gallery.windows.unloadForm4();
+    gallery.windows.unload(gallery.windows.form4IfLoaded());
 
     face(main.his)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     browser = gallery.windows.form4IfLoaded();
