@@ -5,6 +5,7 @@
 #include "app/Form7.h"
 #include "app/Form8.h"
 #include "fs/FileList.h"
+#include "messages/Form4.h"
 #include "messages/newmes.h"
 #include "widgets/PictureButton.h"
 
