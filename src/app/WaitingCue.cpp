@@ -20,12 +20,17 @@ WaitingCue::WaitingCue(QWidget &window, const QString &caption, Glint &icon, App
 void WaitingCue::show(int count)
 {
     m_icon.setInTray(count >= 1);
-    if (count == m_announcedCount)
-        return;
+    const bool changed = count != m_announcedCount;
     const bool more = count > qMax(0, m_announcedCount);
-    m_announcedCount = count;
-    m_notice.update(m_state.inboxList().path(), m_state.inboxList().names());
-    // Asked only when the count changes: the answer may cost a trip to the display server.
+    if (changed) {
+        m_announcedCount = count;
+        m_notice.update(m_state.inboxList().path(), m_state.inboxList().names());
+    } else if (count == 0) {
+        return;
+    }
+    // Asked when the count changes and while messages wait: a panel that comes up late (or
+    // goes away) moves the count out of (or into) the title. The answer may cost a trip to
+    // the display server, so an empty inbox does not ask.
     if (m_state.platform().tray.isSystemTrayAvailable()) {
         m_window.setWindowTitle(m_caption);
         return;
@@ -33,6 +38,6 @@ void WaitingCue::show(int count)
     m_window.setWindowTitle(count > 0 ? m_caption + QStringLiteral(" - ")
                                     + MessagePolling::inboxCountText(count)
                                       : m_caption);
-    if (more)
+    if (changed && more)
         QApplication::alert(&m_window);
 }
