@@ -170,16 +170,15 @@ void FileClaim::recover(int folderFd, const QByteArray &claimName, int maxAgeSec
     if (!lockExclusive(claim.m_claim)
         && (errno == EWOULDBLOCK || now - qint64(info.st_mtime) <= maxAgeSeconds))
         return;
-    DIR *dir = ::fdopendir(::fcntl(claim.m_claim, F_DUPFD_CLOEXEC, 0));
-    if (!dir)
-        return;
     QList<QByteArray> names;
-    while (const dirent *entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
+    const bool listed = SafeFile::forEachEntry(claim.m_claim, [&](const dirent &entry) {
+        const QByteArray name(entry.d_name);
         if (name != "." && name != "..")
             names.append(name);
-    }
-    ::closedir(dir);
+        return true;
+    });
+    if (!listed)
+        return;
     for (const QByteArray &name : names) {
         claim.m_name = name;
         claim.m_holding = true;

@@ -220,26 +220,22 @@ bool FileList::readFolder(const QString &folder, const QString &pattern, QString
     const int fd = SafeFile::openFolder(folder);
     if (fd < 0)
         return false;
-    DIR *dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return false;
-    }
-    while (const dirent *entry = ::readdir(dir)) {
-        if (entry->d_name[0] == '.')
-            continue;
-        const QString name = QFile::decodeName(entry->d_name);
+    const bool listed = SafeFile::forEachEntry(fd, [&](const dirent &entry) {
+        if (entry.d_name[0] == '.')
+            return true;
+        const QString name = QFile::decodeName(entry.d_name);
         // A name that is not valid in the system's encoding could be listed but never opened.
-        if (!matches(pattern, name) || QFile::encodeName(name) != entry->d_name)
-            continue;
+        if (!matches(pattern, name) || QFile::encodeName(name) != entry.d_name)
+            return true;
         // The type alone cannot tell a second hard link to a private file.
-        if ((entry->d_type == DT_REG || entry->d_type == DT_UNKNOWN)
-            && SafeFile::isListable(fd, entry->d_name))
+        if ((entry.d_type == DT_REG || entry.d_type == DT_UNKNOWN)
+            && SafeFile::isListable(fd, entry.d_name))
             names->append(name);
-    }
-    ::closedir(dir);
+        return true;
+    });
+    ::close(fd);
     std::sort(names->begin(), names->end(), lessWithoutCase);
-    return true;
+    return listed;
 }
 
 void FileList::setNames(QStringList names)

@@ -40,19 +40,12 @@ bool FileExists(const QString &path)
     const int fd = SafeFile::openFolder(path.left(path.size() - name.size()));
     if (fd < 0)
         return false;
-    DIR *dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return false;
-    }
     const QByteArray encodedName = QFile::encodeName(name);
     bool found = false;
-    while (const dirent *entry = ::readdir(dir)) {
-        if (encodedName == entry->d_name) {
-            found = true;
-            break;
-        }
-    }
-    ::closedir(dir);
+    SafeFile::forEachEntry(fd, [&](const dirent &entry) {
+        found = encodedName == entry.d_name;
+        return !found;
+    });
+    ::close(fd);
     return found;
 }

@@ -44,6 +44,24 @@ int openFolder(const QString &folder, FolderLinks folderLinks)
     return fd;
 }
 
+bool forEachEntry(int folderFd, const std::function<bool(const dirent &entry)> &visit)
+{
+    const int listingFd = ::fcntl(folderFd, F_DUPFD_CLOEXEC, 0);
+    if (listingFd < 0)
+        return false;
+    DIR *dir = ::fdopendir(listingFd);
+    if (!dir) {
+        ::close(listingFd);
+        return false;
+    }
+    while (const dirent *entry = ::readdir(dir)) {
+        if (!visit(*entry))
+            break;
+    }
+    ::closedir(dir);
+    return true;
+}
+
 Result readAll(const QString &path, QByteArray *out, qint64 maxBytes)
 {
     return readAll(path, out, maxBytes, nullptr);

@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <dirent.h>
+#include <functional>
+
 // Byte-level file access that never follows a symbolic link and never leaves a half-written
 // file: other people can write into a shared data folder, so a planted link must not make us
 // read or write anywhere else, and a crash or full disk must not cost the old content.
@@ -72,6 +75,11 @@ bool isListable(int folderFd, const char *name);
 // errno ELOOP. Trailing separators are ignored. Returns the descriptor (the caller closes it)
 // or -1 with errno set.
 int openFolder(const QString &folder, FolderLinks folderLinks = FolderLinks::Refuse);
+
+// Calls visit with each entry of the folder open at folderFd ("." and ".." included) until it
+// returns false. The descriptor stays open and usable meanwhile (the listing reads a
+// duplicate). False when the folder cannot be listed.
+bool forEachEntry(int folderFd, const std::function<bool(const dirent &entry)> &visit);
 
 // Prefix of our temporary files, and of the folders a move puts its source in while it
 // checks it (FileClaim); listings skip dot-files, so no copy ever counts one.

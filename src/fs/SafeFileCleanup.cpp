@@ -18,21 +18,20 @@ int removeStaleTemporaries(const QString &folder, int maxAgeSeconds)
     const Descriptor folderFd(openFolder(folder));
     if (!folderFd.valid())
         return 0;
-    DIR *dir = ::fdopendir(::fcntl(folderFd.get(), F_DUPFD_CLOEXEC, 0));
-    if (!dir)
-        return 0;
     const QByteArray temporaryPrefix(TemporaryPrefix);
     const QByteArray claimPrefix(ClaimPrefix);
     QList<QByteArray> temporaries;
     QList<QByteArray> claims;
-    while (const dirent *entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
+    const bool listed = forEachEntry(folderFd.get(), [&](const dirent &entry) {
+        const QByteArray name(entry.d_name);
         if (name.startsWith(temporaryPrefix))
             temporaries.append(name);
         else if (name.startsWith(claimPrefix))
             claims.append(name);
-    }
-    ::closedir(dir);
+        return true;
+    });
+    if (!listed)
+        return 0;
     // Ages are measured with the server's clock; where nothing can be created, nothing could
     // be removed either.
     std::time_t now = 0;
