@@ -5,9 +5,7 @@
 #include "Form6.h"
 #include "Form8.h"
 #include "WindowRegistry.h"
-#include "accounts/Form5.h"
 #include "core/AppState.h"
-#include "messages/Form4.h"
 #include "widgets/PictureButton.h"
 
 #include <QCloseEvent>
@@ -118,26 +116,23 @@ void Form1::autret_Click()
 void Form1::inb_DblClick()
 {
     if (inb->text() != inboxCountText(0))
-        m_windows.form4().OpenInbox();
+        m_windows.openInbox();
 }
 
 void Form1::his_DblClick()
 {
     if (his->text() != historyCountText(0))
-        m_windows.form4().OpenHistory();
+        m_windows.openHistory();
 }
 
 void Form1::nam_DblClick()
 {
-    QWidget &login = m_windows.form5();
-    login.show();
-    login.raise();
-    login.activateWindow();
+    m_windows.showLogin();
 }
 
 void Form1::Glint1_DblClick()
 {
-    m_windows.form4().OpenInbox();
+    m_windows.openInbox();
 }
 
 QPoint Form1::menuPosition(const QPoint &pos) const
