@@ -85,13 +85,18 @@ struct FolderPoller::Shared
 
 namespace {
 
+// A folder due within a quarter of its interval is listed in the wake-up at hand: the History
+// listing rides along with one of the inbox's, and an idle program pays for every wake-up.
+bool isDue(const Track &track, Clock::time_point now)
+{
+    return !track.answered || now - track.listedAt >= track.listInterval - track.listInterval / 4;
+}
+
 // Lists the folder when that is due; true when there is an answer to give.
 bool poll(const Job &job, Track &track, FolderPoller::Answer *answer)
 {
     using namespace std::chrono;
-    const Clock::time_point now = Clock::now();
-    const Clock::duration sinceListed = now - track.listedAt;
-    bool due = !track.answered || sinceListed >= track.listInterval;
+    bool due = isDue(track, Clock::now());
     if (job.requested && !due) {
         // A request after a change made through this computer: that moves the folder's stamp
         // at once. Otherwise the last listing, younger than the folder's interval, stands; the
@@ -212,7 +217,8 @@ void FolderPoller::run(std::shared_ptr<Shared> shared, FolderPoller *poller)
         const Clock::time_point now = Clock::now();
         std::vector<std::pair<quint64, Job>> work;
         for (auto &[id, job] : shared->jobs) {
-            if (job.requested || dueAt(id) <= now)
+            const auto track = tracks.find(id);
+            if (job.requested || track == tracks.end() || isDue(track->second, now))
                 work.emplace_back(id, job);
             job.requested = false;
         }
