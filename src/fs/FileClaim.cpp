@@ -171,12 +171,13 @@ void FileClaim::recover(int folderFd, const QByteArray &claimName, int maxAgeSec
         && (errno == EWOULDBLOCK || now - qint64(info.st_mtime) <= maxAgeSeconds))
         return;
     QList<QByteArray> names;
-    const bool listed = SafeFile::forEachEntry(claim.m_claim, [&](const dirent &entry) {
-        const QByteArray name(entry.d_name);
-        if (name != "." && name != "..")
-            names.append(name);
-        return true;
-    });
+    const bool listed
+        = SafeFile::forEachEntry(claim.m_claim, [&](const char *entry, unsigned char) {
+              const QByteArray name(entry);
+              if (name != "." && name != "..")
+                  names.append(name);
+              return true;
+          });
     if (!listed)
         return;
     for (const QByteArray &name : names) {

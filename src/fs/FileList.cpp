@@ -220,16 +220,15 @@ bool FileList::readFolder(const QString &folder, const QString &pattern, QString
     const int fd = SafeFile::openFolder(folder);
     if (fd < 0)
         return false;
-    const bool listed = SafeFile::forEachEntry(fd, [&](const dirent &entry) {
-        if (entry.d_name[0] == '.')
+    const bool listed = SafeFile::forEachEntry(fd, [&](const char *entry, unsigned char type) {
+        if (entry[0] == '.')
             return true;
-        const QString name = QFile::decodeName(entry.d_name);
+        const QString name = QFile::decodeName(entry);
         // A name that is not valid in the system's encoding could be listed but never opened.
-        if (!matches(pattern, name) || QFile::encodeName(name) != entry.d_name)
+        if (!matches(pattern, name) || QFile::encodeName(name) != entry)
             return true;
         // The type alone cannot tell a second hard link to a private file.
-        if ((entry.d_type == DT_REG || entry.d_type == DT_UNKNOWN)
-            && SafeFile::isListable(fd, entry.d_name))
+        if ((type == DT_REG || type == DT_UNKNOWN) && SafeFile::isListable(fd, entry))
             names->append(name);
         return true;
     });

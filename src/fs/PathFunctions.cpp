@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 
-#include <dirent.h>
 #include <unistd.h>
 
 namespace {
@@ -42,8 +41,8 @@ bool FileExists(const QString &path)
         return false;
     const QByteArray encodedName = QFile::encodeName(name);
     bool found = false;
-    SafeFile::forEachEntry(fd, [&](const dirent &entry) {
-        found = encodedName == entry.d_name;
+    SafeFile::forEachEntry(fd, [&](const char *entry, unsigned char) {
+        found = encodedName == entry;
         return !found;
     });
     ::close(fd);

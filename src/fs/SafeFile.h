@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <dirent.h>
 #include <functional>
 
 // Byte-level file access that never follows a symbolic link and never leaves a half-written
@@ -76,10 +75,13 @@ bool isListable(int folderFd, const char *name);
 // or -1 with errno set.
 int openFolder(const QString &folder, FolderLinks folderLinks = FolderLinks::Refuse);
 
-// Calls visit with each entry of the folder open at folderFd ("." and ".." included) until it
-// returns false. The descriptor stays open and usable meanwhile (the listing reads a
-// duplicate). False when the folder cannot be listed.
-bool forEachEntry(int folderFd, const std::function<bool(const dirent &entry)> &visit);
+// Calls visit with the name and type (DT_REG, DT_UNKNOWN, ...) of each entry of the folder
+// freshly opened at folderFd ("." and ".." included) until it returns false. The descriptor
+// stays open and usable meanwhile. False when the folder cannot be listed. Reads the entries
+// in large batches: on a share every read is a trip to the server, and the share poller lists
+// several times a second.
+bool forEachEntry(int folderFd,
+                  const std::function<bool(const char *name, unsigned char type)> &visit);
 
 // Prefix of our temporary files, and of the folders a move puts its source in while it
 // checks it (FileClaim); listings skip dot-files, so no copy ever counts one.

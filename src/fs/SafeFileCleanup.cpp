@@ -4,7 +4,6 @@
 
 #include <QList>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,8 +21,8 @@ int removeStaleTemporaries(const QString &folder, int maxAgeSeconds)
     const QByteArray claimPrefix(ClaimPrefix);
     QList<QByteArray> temporaries;
     QList<QByteArray> claims;
-    const bool listed = forEachEntry(folderFd.get(), [&](const dirent &entry) {
-        const QByteArray name(entry.d_name);
+    const bool listed = forEachEntry(folderFd.get(), [&](const char *entry, unsigned char) {
+        const QByteArray name(entry);
         if (name.startsWith(temporaryPrefix))
             temporaries.append(name);
         else if (name.startsWith(claimPrefix))
