@@ -21,23 +21,25 @@ void WaitingCue::show(int count)
 {
     m_icon.setInTray(count >= 1);
     const bool changed = count != m_announcedCount;
+    // The tray is asked when the count changes, and at every tick while the title carries the
+    // count: a panel that comes up late then takes it out. The answer may cost a trip to the
+    // display server or the session bus, so a steady count shown in a tray asks nothing.
+    if (!changed && !m_countInTitle)
+        return;
     const bool more = count > qMax(0, m_announcedCount);
     if (changed) {
         m_announcedCount = count;
         m_notice.update(m_state.inboxList().path(), m_state.inboxList().names());
-    } else if (count == 0) {
-        return;
     }
-    // Asked when the count changes and while messages wait: a panel that comes up late (or
-    // goes away) moves the count out of (or into) the title. The answer may cost a trip to
-    // the display server, so an empty inbox does not ask.
     if (m_state.platform().tray.isSystemTrayAvailable()) {
+        m_countInTitle = false;
         m_window.setWindowTitle(m_caption);
         return;
     }
-    m_window.setWindowTitle(count > 0 ? m_caption + QStringLiteral(" - ")
+    m_countInTitle = count > 0;
+    m_window.setWindowTitle(m_countInTitle ? m_caption + QStringLiteral(" - ")
                                     + MessagePolling::inboxCountText(count)
-                                      : m_caption);
+                                           : m_caption);
     if (changed && more)
         QApplication::alert(&m_window);
 }

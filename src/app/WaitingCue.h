@@ -28,5 +28,7 @@ private:
     AppState &m_state;
     // The inbox count last announced; -1 before the first.
     int m_announcedCount = -1;
+    // The title shows the count: there was no tray when last asked.
+    bool m_countInTitle = false;
     InboxNotice m_notice;
 };
