@@ -17,8 +17,10 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
+#include <QThread>
 #include <QtTest>
 
+#include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -88,6 +90,24 @@ bool isRoot()
     return geteuid() == 0;
 }
 
+// The XWayland processes serving display.
+QList<pid_t> xwaylandsOf(const QString &display)
+{
+    QList<pid_t> pids;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &entry : entries) {
+        bool isNumber = false;
+        const pid_t pid = entry.toInt(&isNumber);
+        QFile commandLine(QStringLiteral("/proc/%1/cmdline").arg(entry));
+        if (!isNumber || !commandLine.open(QIODevice::ReadOnly))
+            continue;
+        const QList<QByteArray> arguments = commandLine.readAll().split('\0');
+        if (arguments.first().endsWith("Xwayland") && arguments.contains(display.toLocal8Bit()))
+            pids.append(pid);
+    }
+    return pids;
+}
+
 // A headless Wayland compositor with XWayland, on a display of its own.
 class Weston
 {
@@ -95,13 +115,24 @@ public:
     ~Weston()
     {
         // Asked to end, weston stops its XWayland and removes its display's lock and socket.
-        // Killed, an XWayland outliving it would later remove the socket of whichever X server
-        // took the display number next (another test's Xvfb).
         m_process.terminate();
         if (!m_process.waitForFinished(5000)) {
             m_process.kill();
             m_process.waitForFinished(3000);
         }
+        // Weston does not wait for its XWayland: one still ending would remove the socket of
+        // whichever X server takes the display number next (the desktop test's Xvfb). It gets
+        // a moment, then it is killed, which leaves it no time to remove anything.
+        if (m_display.isEmpty())
+            return;
+        QElapsedTimer waited;
+        waited.start();
+        while (!xwaylandsOf(m_display).isEmpty() && waited.elapsed() < 5000)
+            QThread::msleep(50);
+        for (const pid_t pid : xwaylandsOf(m_display))
+            ::kill(pid, SIGKILL);
+        while (!xwaylandsOf(m_display).isEmpty() && waited.elapsed() < 8000)
+            QThread::msleep(50);
     }
     bool start(QString *why)
     {
