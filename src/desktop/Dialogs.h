@@ -15,11 +15,13 @@ public:
 
     // A message box. For Buttons::Ok the answer is always Ok.
     virtual Answer messageBox(const QString &text, const QString &title, Icon icon,
-                              Buttons buttons = Buttons::Ok) = 0;
+                              Buttons buttons = Buttons::Ok)
+        = 0;
 
     // An input box with OK and Cancel; Cancel (or closing it) gives "".
     virtual QString inputBox(const QString &prompt, const QString &title,
-                             const QString &defaultText = QString()) = 0;
+                             const QString &defaultText = QString())
+        = 0;
 
     // The program's own title, used where a box has no caption of its own.
     static QString applicationTitle() { return QStringLiteral("Notavo"); }

@@ -16,8 +16,7 @@ public:
         : QObject(qApp)
         , m_path(path)
         , m_windowName(windowName)
-    {
-    }
+    { }
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {

@@ -3,7 +3,7 @@
 Dialogs::Answer FakeDialogs::messageBox(const QString &text, const QString &title, Icon icon,
                                         Buttons buttons)
 {
-    m_calls.append({Call::Kind::Message, text, title, icon, buttons});
+    m_calls.append({ Call::Kind::Message, text, title, icon, buttons });
     if (whileOpen)
         whileOpen();
     if (buttons == Buttons::Ok)
@@ -13,7 +13,7 @@ Dialogs::Answer FakeDialogs::messageBox(const QString &text, const QString &titl
 
 QString FakeDialogs::inputBox(const QString &prompt, const QString &title, const QString &)
 {
-    m_calls.append({Call::Kind::Input, prompt, title, Icon::None, Buttons::Ok});
+    m_calls.append({ Call::Kind::Input, prompt, title, Icon::None, Buttons::Ok });
     if (whileOpen)
         whileOpen();
     return m_inputs.isEmpty() ? QString() : m_inputs.dequeue();
