@@ -21,7 +21,8 @@ install_missing = missing=""; for p in $(1); do \
 	  $$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
 
-.PHONY: all deps build run test office office-check launcher bench bench-run stress fuzz test-asan clean
+.PHONY: all deps build run test office office-check launcher bench bench-run stress fuzz test-asan \
+        format format-check clean
 
 all: build
 
@@ -124,3 +125,20 @@ test-asan: deps
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+# ---- Code format ---------------------------------------------------------------------------
+
+# Every tracked C++ file, formatted by the committed .clang-format (format-check changes nothing
+# and fails on a file that differs).
+FORMAT_PACKAGES = clang-format git
+FORMAT_FILES    = git ls-files -z -- '*.cpp' '*.h'
+
+format:
+	@$(call install_missing,$(FORMAT_PACKAGES))
+	$(FORMAT_FILES) | xargs -0 clang-format -i
+
+format-check:
+	@$(call install_missing,$(FORMAT_PACKAGES))
+	@$(FORMAT_FILES) | xargs -0 clang-format --dry-run --Werror \
+	  && echo "format: every file follows .clang-format" \
+	  || { echo "Files differ from .clang-format: run make format"; exit 1; }
