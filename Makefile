@@ -11,18 +11,12 @@ PACKAGES = cmake g++ make pkg-config qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa
            libgl-dev xvfb xauth x11-utils xdotool trayer desktop-file-utils appstream \
            fonts-dejavu-core dbus-daemon weston xwayland x11-xkb-utils e2fsprogs bindfs fuse3
 
-# Installs the Debian packages of $(1) that are missing (apt-get only when one is).
-install_missing = missing=""; for p in $(1); do \
-	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
-	done; \
-	if [ -n "$$missing" ]; then \
-	  echo "Installing:$$missing"; \
-	  if [ "$$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi; \
-	  $$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends $$missing; \
-	fi
+# Installs the Debian packages of $(1) that are missing (apt-get only when one is; it waits while
+# another package manager holds the lock).
+install_missing = tools/install-packages.sh $(1)
 
-.PHONY: all deps build run test office office-check launcher bench bench-run stress fuzz test-asan \
-        format format-check clean
+.PHONY: all deps build run test office office-check launcher bench bench-run stress fuzz \
+        test-asan format format-check clean
 
 all: build
 
