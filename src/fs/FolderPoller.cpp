@@ -245,8 +245,9 @@ void FolderPoller::run(std::shared_ptr<Shared> shared, FolderPoller *poller)
             if (job == shared->jobs.end() || job->second.generation != answer.generation)
                 continue;
             // Posted under the lock: the poller cannot be gone (its destructor sets stop first).
+            // Named copies: clang 14 cannot capture a structured binding.
             QMetaObject::invokeMethod(
-                poller, [poller, id, answer] { poller->deliver(id, answer); },
+                poller, [poller, id = id, answer = answer] { poller->deliver(id, answer); },
                 Qt::QueuedConnection);
         }
         const auto woken = [&] {

@@ -145,9 +145,6 @@ private slots:
     void window_data();
     void window();
     void icons();
-
-private:
-    WindowGallery *m_gallery = nullptr;
 };
 
 void tst_Screenshots::initTestCase()
