@@ -15,7 +15,7 @@ PACKAGES = cmake g++ make pkg-config qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa
 # another package manager holds the lock).
 install_missing = tools/install-packages.sh $(1)
 
-.PHONY: all deps build run test office office-check launcher bench bench-run stress fuzz \
+.PHONY: all deps build werror run test office office-check launcher bench bench-run stress fuzz \
         test-asan format format-check clean
 
 all: build
@@ -27,6 +27,11 @@ $(BUILD)/CMakeCache.txt:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
 
 build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+# Builds with warnings as errors; $(BUILD) keeps the setting (-DNOTAVO_WERROR=OFF undoes it).
+werror: deps $(BUILD)/CMakeCache.txt
+	cmake -S . -B $(BUILD) -DNOTAVO_WERROR=ON
 	cmake --build $(BUILD) -j $(JOBS)
 
 # Builds, then starts Notavo in its office folder (under Xvfb when there is no display).
