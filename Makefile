@@ -100,7 +100,7 @@ FUZZ_PACKAGES  = clang libclang-rt-14-dev
 fuzz: deps
 	@$(call install_missing,$(FUZZ_PACKAGES))
 	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DNOTAVO_FUZZ=ON \
-	      -DNOTAVO_BUILD_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	      -DNOTAVO_BUILD_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_TARGETS)
 	@for t in $(FUZZ_TARGETS); do \
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$t; \
@@ -117,7 +117,7 @@ fuzz: deps
 ASAN_BUILD ?= build-asan
 
 test-asan: deps
-	cmake -S . -B $(ASAN_BUILD) -DNOTAVO_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(ASAN_BUILD) -DNOTAVO_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && \
 	  ASAN_OPTIONS=fast_unwind_on_malloc=0:detect_stack_use_after_return=1:strict_init_order=1 \
