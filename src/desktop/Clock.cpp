@@ -1,14 +1,15 @@
 #include "Clock.h"
 
+#include "store/ComposedMessage.h"
+
 #include <QDateTime>
-#include <QLocale>
 
 QString SystemClock::shortTime() const
 {
-    return QLocale::system().toString(QTime::currentTime(), QLocale::ShortFormat);
+    return ComposedMessage::timeText(QTime::currentTime());
 }
 
 QString SystemClock::shortDate() const
 {
-    return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+    return ComposedMessage::dateText(QDate::currentDate());
 }

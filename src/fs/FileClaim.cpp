@@ -14,21 +14,6 @@
 using namespace SafeFile;
 using namespace SafeFile::Internal;
 
-namespace {
-
-// "name (n).ext" for a name with an extension, "name (n)" otherwise: the listing pattern
-// (the extension) still matches, so the recipient sees it.
-QByteArray alternativeName(const QByteArray &name, int n)
-{
-    const qsizetype dot = name.lastIndexOf('.');
-    const QByteArray suffix = " (" + QByteArray::number(n) + ')';
-    if (dot <= 0)
-        return name + suffix;
-    return name.left(dot) + suffix + name.mid(dot);
-}
-
-} // namespace
-
 FileClaim::~FileClaim()
 {
     if (m_holding)
@@ -104,48 +89,13 @@ Result FileClaim::release()
     return {};
 }
 
-bool FileClaim::moveBackAs(const QByteArray &target, int *error) const
-{
-    // Never over a file that is there now: that is a newer save.
-    if (::renameat2(m_claim, m_name.constData(), m_folder, target.constData(), RENAME_NOREPLACE)
-        == 0)
-        return true;
-    *error = errno;
-    if (*error == EEXIST)
-        return false;
-    // No such rename here (FUSE, NFS): a hard link cannot replace a file either.
-    if (::linkat(m_claim, m_name.constData(), m_folder, target.constData(), 0) == 0) {
-        ::unlinkat(m_claim, m_name.constData(), 0);
-        // Refresh the cached link count, or the file looks hard-linked for a while.
-        struct statx fresh;
-        ::statx(m_folder, target.constData(), AT_SYMLINK_NOFOLLOW | AT_STATX_FORCE_SYNC,
-                STATX_NLINK, &fresh);
-        return true;
-    }
-    *error = errno;
-    if (*error == EEXIST)
-        return false;
-    // No hard links either (FAT, some shares): check, then rename.
-    struct stat info;
-    if (::fstatat(m_folder, target.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
-        *error = EEXIST;
-        return false;
-    }
-    if (::renameat(m_claim, m_name.constData(), m_folder, target.constData()) == 0)
-        return true;
-    *error = errno;
-    return false;
-}
-
 Result FileClaim::putBack()
 {
     if (!m_holding)
         return {};
-    int error = 0;
-    bool done = moveBackAs(m_name, &error);
-    for (int n = 2; !done && error == EEXIST && n < 100; ++n)
-        done = moveBackAs(alternativeName(m_name, n), &error);
-    if (!done)
+    // Never over a file that is there now: that is a newer save.
+    QByteArray taken;
+    if (const int error = moveToFreeName(m_claim, m_name, m_folder, m_name, &taken))
         return fromErrno(error);
     m_holding = false;
     ::unlinkat(m_folder, m_claimName.constData(), AT_REMOVEDIR);

@@ -43,7 +43,6 @@ public:
 
 private:
     void close();
-    bool moveBackAs(const QByteArray &target, int *error) const;
 
     int m_folder = -1;
     int m_claim = -1;

@@ -12,14 +12,70 @@
 
 namespace SafeFile {
 
+using namespace Internal;
+
 namespace {
 
 std::atomic<int> injectedWriteFailure { 0 };
 std::atomic<int> injectedRenameFailure { 0 };
 
-} // namespace
+// Writes data into a new temporary in folder, synced and closed; *temporary gets its name and
+// *lockFd a descriptor holding its lock (or -1 on a file system without locks). Returns 0, or
+// the errno of the failure (the temporary is then gone). With replaced, the new file keeps that
+// file's group and permission bits unless permissions (>= 0) are asked for.
+int writeTemporary(int folder, const QByteArray &data, const struct stat *replaced, int permissions,
+                   QByteArray *temporary, int *lockFd)
+{
+    *lockFd = -1;
+    int fd = -1;
+    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+        *temporary = randomName(TemporaryPrefix);
+        fd = ::openat(folder, temporary->constData(),
+                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return errno;
+    }
+    if (fd < 0)
+        return EEXIST;
+    Descriptor file(fd);
+    // The lock is held through a second descriptor, as the first is closed before the rename
+    // to see the close's error. A file system without locks still gets the save; clean-up
+    // then goes by age alone.
+    if (lockExclusive(file.get()))
+        *lockFd = ::fcntl(file.get(), F_DUPFD_CLOEXEC, 0);
 
-using namespace Internal;
+    // Keep the group and the permission bits of the file being replaced (or the ones asked
+    // for), so the others in a shared folder can still read it; never the set-id bits (a
+    // planted set-user-ID file must not become ours). A group we are not in cannot be kept;
+    // the folder's own rules apply.
+    if (replaced) {
+        [[maybe_unused]] const int keptGroup = ::fchown(file.get(), uid_t(-1), replaced->st_gid);
+    }
+    if (permissions >= 0)
+        ::fchmod(file.get(), mode_t(permissions) & 0777);
+    else if (replaced)
+        ::fchmod(file.get(), replaced->st_mode & 0666);
+
+    int error = 0;
+    if (!writeFully(file.get(), data.constData(), data.size()))
+        error = errno;
+    if (!error)
+        error = injectedWriteFailure.load();
+    if (!error && ::fsync(file.get()) != 0)
+        error = errno;
+    const int closeError = file.closeChecked();
+    if (!error)
+        error = closeError;
+    if (error) {
+        ::unlinkat(folder, temporary->constData(), 0);
+        if (*lockFd >= 0)
+            ::close(*lockFd);
+        *lockFd = -1;
+    }
+    return error;
+}
+
+} // namespace
 
 int openFolder(const QString &folder, FolderLinks folderLinks)
 {
@@ -152,44 +208,11 @@ Result replace(const QString &path, const QByteArray &data, FolderLinks folderLi
     }
 
     QByteArray temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-        temporary = randomName(TemporaryPrefix);
-        fd = ::openat(folder.get(), temporary.constData(),
-                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return fromErrno(errno);
-    }
-    if (fd < 0)
-        return failure(Status::IoError, EEXIST);
-    Descriptor file(fd);
-    // Held until the rename is done (through a second descriptor, as the first is closed
-    // before it to see the close's error), so a starting copy's clean-up leaves it alone.
-    // A file system without locks still gets the save; clean-up then goes by age alone.
-    const Descriptor lock(lockExclusive(file.get()) ? ::fcntl(file.get(), F_DUPFD_CLOEXEC, 0) : -1);
-
-    // Keep the group and the permission bits of the file being replaced (or the ones asked
-    // for), so the others in a shared folder can still read it; never the set-id bits (a
-    // planted set-user-ID file must not become ours). A group we are not in cannot be kept;
-    // the folder's own rules apply.
-    if (replacing) {
-        [[maybe_unused]] const int keptGroup = ::fchown(file.get(), uid_t(-1), info.st_gid);
-    }
-    if (permissions >= 0)
-        ::fchmod(file.get(), mode_t(permissions) & 0777);
-    else if (replacing)
-        ::fchmod(file.get(), info.st_mode & 0666);
-
-    int error = 0;
-    if (!writeFully(file.get(), data.constData(), data.size()))
-        error = errno;
-    if (!error)
-        error = injectedWriteFailure.load();
-    if (!error && ::fsync(file.get()) != 0)
-        error = errno;
-    const int closeError = file.closeChecked();
-    if (!error)
-        error = closeError;
+    int lockFd = -1;
+    int error = writeTemporary(folder.get(), data, replacing ? &info : nullptr, permissions,
+                               &temporary, &lockFd);
+    // Held until the rename is done, so a starting copy's clean-up leaves the temporary alone.
+    const Descriptor lock(lockFd);
     if (!error) {
         error = injectedRenameFailure.load();
         if (!error && ::renameat(folder.get(), temporary.constData(), folder.get(), name) != 0)
@@ -198,12 +221,48 @@ Result replace(const QString &path, const QByteArray &data, FolderLinks folderLi
         // else. That is a failed write, not a missing file.
         if (error == ENOENT)
             error = EIO;
+        if (error)
+            ::unlinkat(folder.get(), temporary.constData(), 0);
     }
-    if (error) {
-        ::unlinkat(folder.get(), temporary.constData(), 0);
+    if (error)
         return fromErrno(error);
-    }
     // Make the rename itself durable.
+    if (const int syncError = syncFolder(folder.get()))
+        return failure(Status::IoError, syncError);
+    return {};
+}
+
+Result create(const QString &path, const QByteArray &data, QString *createdPath)
+{
+    createdPath->clear();
+    Result result;
+    const Location location = locate(path);
+    const Descriptor folder(openFolderOf(location, FolderLinks::Refuse, &result));
+    if (!folder.valid())
+        return result;
+    // A name the file system refuses (too long) fails here, before anything is written.
+    struct stat info;
+    if (::fstatat(folder.get(), location.name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0
+        && errno != ENOENT)
+        return fromErrno(errno);
+
+    QByteArray temporary;
+    int lockFd = -1;
+    int error = writeTemporary(folder.get(), data, nullptr, -1, &temporary, &lockFd);
+    const Descriptor lock(lockFd);
+    QByteArray taken;
+    if (!error) {
+        error = injectedRenameFailure.load();
+        if (!error)
+            error = moveToFreeName(folder.get(), temporary, folder.get(), location.name, &taken);
+        if (error == ENOENT)
+            error = EIO; // our temporary, removed by someone else
+        if (error)
+            ::unlinkat(folder.get(), temporary.constData(), 0);
+    }
+    if (error)
+        return fromErrno(error);
+    *createdPath = path.left(path.lastIndexOf(QLatin1Char('/')) + 1) + QFile::decodeName(taken);
     if (const int syncError = syncFolder(folder.get()))
         return failure(Status::IoError, syncError);
     return {};

@@ -62,6 +62,11 @@ Result replace(const QString &path, const QByteArray &data);
 Result replace(const QString &path, const QByteArray &data, FolderLinks folderLinks,
                int permissions = -1);
 
+// Writes data as a new file, atomically like replace(), but never over an existing one: when
+// path's name is taken, the first free "name (2).ext", "name (3).ext" .. beside it. The new
+// file gets the folder's defaults. createdPath receives the path written.
+Result create(const QString &path, const QByteArray &data, QString *createdPath);
+
 // Deletes a regular file; refuses links and anything that is not a regular file.
 Result remove(const QString &path);
 

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -147,6 +148,68 @@ Result statRegular(int fd, struct stat *info)
     if (!S_ISREG(info->st_mode) || !hasOneName(fd, "", *info))
         return failure(Status::NotRegular, 0);
     return {};
+}
+
+namespace {
+
+// "name (n).ext" for a name with an extension, "name (n)" otherwise.
+QByteArray alternativeName(const QByteArray &name, int n)
+{
+    const qsizetype dot = name.lastIndexOf('.');
+    const QByteArray suffix = " (" + QByteArray::number(n) + ')';
+    if (dot <= 0)
+        return name + suffix;
+    return name.left(dot) + suffix + name.mid(dot);
+}
+
+bool moveWithoutReplacing(int fromFd, const QByteArray &from, int toFd, const QByteArray &to,
+                          int *error)
+{
+    if (::renameat2(fromFd, from.constData(), toFd, to.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    *error = errno;
+    if (*error == EEXIST)
+        return false;
+    // No such rename here (FUSE, NFS): a hard link cannot replace a file either.
+    if (::linkat(fromFd, from.constData(), toFd, to.constData(), 0) == 0) {
+        ::unlinkat(fromFd, from.constData(), 0);
+        // Refresh the cached link count, or the file looks hard-linked for a while.
+        struct statx fresh;
+        ::statx(toFd, to.constData(), AT_SYMLINK_NOFOLLOW | AT_STATX_FORCE_SYNC, STATX_NLINK,
+                &fresh);
+        return true;
+    }
+    *error = errno;
+    if (*error == EEXIST)
+        return false;
+    // No hard links either (FAT, some shares): check, then rename.
+    struct stat info;
+    if (::fstatat(toFd, to.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
+        *error = EEXIST;
+        return false;
+    }
+    if (::renameat(fromFd, from.constData(), toFd, to.constData()) == 0)
+        return true;
+    *error = errno;
+    return false;
+}
+
+} // namespace
+
+int moveToFreeName(int fromFd, const QByteArray &from, int toFd, const QByteArray &name,
+                   QByteArray *taken)
+{
+    int error = 0;
+    for (int n = 1; n < 100; ++n) {
+        const QByteArray target = n == 1 ? name : alternativeName(name, n);
+        if (moveWithoutReplacing(fromFd, from, toFd, target, &error)) {
+            *taken = target;
+            return 0;
+        }
+        if (error != EEXIST)
+            break;
+    }
+    return error;
 }
 
 int syncFolder(int folderFd)

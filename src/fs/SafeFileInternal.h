@@ -80,6 +80,13 @@ Result statRegular(int fd, struct stat *info);
 // Reads the whole regular file open at fd (see readAll).
 Result readOpen(int fd, QByteArray *out, qint64 maxBytes, FileIdentity *identity);
 
+// Moves the entry from in fromFd to the first free name in toFd: name itself, then
+// "name (2).ext" .. "name (99).ext" (the extension stays last, so the listing pattern still
+// matches). Never over an existing file, also where the file system has no such rename.
+// *taken gets the name used; returns 0 or the errno of the last failure.
+int moveToFreeName(int fromFd, const QByteArray &from, int toFd, const QByteArray &name,
+                   QByteArray *taken);
+
 // Syncs a folder after a rename in it. A file system that cannot sync folders reports so with
 // EINVAL; that is no failure. Returns the errno of a real failure, 0 otherwise.
 int syncFolder(int folderFd);

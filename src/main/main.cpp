@@ -1,4 +1,3 @@
-#include "DataFolder.h"
 #include "StartupMark.h"
 #include "app/Form1.h"
 #include "app/SessionEnd.h"
@@ -6,6 +5,7 @@
 #include "core/AppState.h"
 #include "desktop/QtPlatform.h"
 #include "desktop/SingleInstance.h"
+#include "fs/DataFolder.h"
 
 #include <QApplication>
 #include <QFileInfo>

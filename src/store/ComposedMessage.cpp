@@ -4,6 +4,8 @@
 #include "Store.h"
 #include "fs/PathFunctions.h"
 
+#include <QLocale>
+
 QString ComposedMessage::slotCode() const
 {
     const Slot *listed = SlotTable::byListEntry(recipient);
@@ -26,4 +28,14 @@ QString ComposedMessage::content(const QString &fullName) const
         + QStringLiteral(" ") + crlf + QStringLiteral(" ") + crlf + QStringLiteral("To: ")
         + fullName + QStringLiteral(" ") + crlf + QStringLiteral("From: ") + sender
         + QStringLiteral(" ") + crlf + QStringLiteral(" ") + crlf + body;
+}
+
+QString ComposedMessage::timeText(const QTime &time)
+{
+    return QLocale::system().toString(time, QLocale::ShortFormat);
+}
+
+QString ComposedMessage::dateText(const QDate &date)
+{
+    return QLocale::system().toString(date, QLocale::ShortFormat);
 }

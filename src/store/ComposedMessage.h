@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
+#include <QTime>
 
 // A message as the compose window collects it, and the file text it becomes. Nothing reads the
 // header lines back (they are for the human reader), but every copy of the program sharing the
@@ -25,4 +27,8 @@ struct ComposedMessage
     // The file text: time and date, blank lines, priority, recipient's full name, sender, each
     // line ending in a space, then the body as typed.
     QString content(const QString &fullName) const;
+
+    // The time and date texts Auto Time fills in: the system locale's short formats.
+    static QString timeText(const QTime &time);
+    static QString dateText(const QDate &date);
 };

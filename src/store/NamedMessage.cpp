@@ -28,6 +28,15 @@ StoreResult writeNamedMessage(const QString &folder, const QString &typedName,
     return named.ok() ? writeWholeText(path, text) : named;
 }
 
+StoreResult writeNewNamedMessage(const QString &folder, const QString &typedName,
+                                 const QString &slotCode, const QString &text, QString *writtenPath)
+{
+    writtenPath->clear();
+    QString path;
+    const StoreResult named = namedMessagePath(folder, typedName, slotCode, &path);
+    return named.ok() ? writeNewWholeText(path, text, writtenPath) : named;
+}
+
 StoreResult renameToNamedMessage(const QString &sourcePath, const QString &folder,
                                  const QString &typedName, const QString &slotCode,
                                  bool *readFailed)

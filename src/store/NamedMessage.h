@@ -18,6 +18,12 @@ StoreResult namedMessagePath(const QString &folder, const QString &typedName,
 StoreResult writeNamedMessage(const QString &folder, const QString &typedName,
                               const QString &slotCode, const QString &text);
 
+// The same as a new file (writeNewWholeText): a message left by a program never replaces one
+// still waiting; a taken name gets "name (2)". writtenPath receives the path written.
+StoreResult writeNewNamedMessage(const QString &folder, const QString &typedName,
+                                 const QString &slotCode, const QString &text,
+                                 QString *writtenPath);
+
 // The browser's Rename: sourcePath moved to the completed name in folder (renameMessage). A
 // name that completes to the source itself (the same name, or a spelling a case-blind share
 // takes for the same file) leaves the file in place and succeeds: writing it and then taking

@@ -35,22 +35,32 @@ StoreResult fromSafeFile(const SafeFile::Result &result, const QString &path)
     return StoreResult::failure(StoreResult::Error::IoError, path, result.systemError);
 }
 
-// Encodes text + CR LF and replaces the file with it; nothing is written when a character
-// cannot be stored.
-StoreResult writeLine(const QString &path, const QString &text, int permissions = -1)
+// Encodes text + CR LF into bytes; fails, and gives nothing to write, when a character cannot
+// be stored or the file would be too large to open again.
+StoreResult encodeLine(const QString &path, const QString &text, QByteArray *bytes)
 {
-    QByteArray bytes;
-    if (!Cp1252Codec::encode(text, &bytes)) {
+    if (!Cp1252Codec::encode(text, bytes)) {
         const qsizetype at = Cp1252Codec::firstUnencodable(text);
         StoreResult result = StoreResult::failure(StoreResult::Error::Unencodable, path);
         result.unencodable = text.at(at);
         result.unencodableCodePoint = Cp1252Codec::codePointAt(text, at);
         return result;
     }
-    bytes += CrLf;
+    *bytes += CrLf;
     // What is written must open again: the reads refuse anything above the limit.
-    if (bytes.size() > MaxMessageBytes)
+    if (bytes->size() > MaxMessageBytes)
         return StoreResult::failure(StoreResult::Error::TooLarge, path, EFBIG);
+    return StoreResult::success();
+}
+
+// Encodes text + CR LF and replaces the file with it; nothing is written when it cannot be
+// encoded.
+StoreResult writeLine(const QString &path, const QString &text, int permissions = -1)
+{
+    QByteArray bytes;
+    const StoreResult encoded = encodeLine(path, text, &bytes);
+    if (!encoded.ok())
+        return encoded;
     return fromSafeFile(SafeFile::replace(path, bytes, SafeFile::FolderLinks::Refuse, permissions),
                         path);
 }
@@ -107,6 +117,16 @@ QString guardedRead(const QString &path, const QString &fallback)
 StoreResult writeWholeText(const QString &path, const QString &text)
 {
     return writeLine(path, text);
+}
+
+StoreResult writeNewWholeText(const QString &path, const QString &text, QString *writtenPath)
+{
+    writtenPath->clear();
+    QByteArray bytes;
+    const StoreResult encoded = encodeLine(path, text, &bytes);
+    if (!encoded.ok())
+        return encoded;
+    return fromSafeFile(SafeFile::create(path, bytes, writtenPath), path);
 }
 
 QString wholeTextOf(const QByteArray &bytes)

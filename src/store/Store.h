@@ -30,6 +30,10 @@ QString guardedRead(const QString &path, const QString &fallback);
 // Whole-text write: the text followed by one CR LF.
 StoreResult writeWholeText(const QString &path, const QString &text);
 
+// The same, as a new file: a name already taken gets the first free "name (2).ext" beside it,
+// and no file is ever replaced. writtenPath receives the path written.
+StoreResult writeNewWholeText(const QString &path, const QString &text, QString *writtenPath);
+
 // Whole-file read: every line ends with CR LF in the result (CR LF or a lone CR end a line, a
 // lone LF stays in the line, a last line without an end still gets CR LF); "" for an empty file.
 StoreResult readWholeFile(const QString &path, QString *text);
