@@ -165,9 +165,12 @@ int SendCommand::run(const QStringList &arguments, QIODevice &input, QIODevice &
         say(errors, QStringLiteral("notavo-send: ") + failure.reason);
         return failure.status;
     };
-    if (!parser.parse(arguments))
-        return fail({ BadInput,
-                      parser.errorText().chopped(1) + QStringLiteral("; see notavo-send --help") });
+    if (!parser.parse(arguments)) {
+        QString error = parser.errorText();
+        if (error.endsWith(QLatin1Char('.')))
+            error.chop(1);
+        return fail({ BadInput, error + QStringLiteral("; see notavo-send --help") });
+    }
     if (parser.isSet(help)) {
         output.write(helpText().toLocal8Bit());
         return Written;

@@ -76,12 +76,18 @@ void tst_SafeFile::failedWriteLosesNothing_data()
     QTest::addColumn<int>("writeFailure");
     QTest::addColumn<int>("renameFailure");
     QTest::addColumn<Status>("status");
-    QTest::newRow("folder missing") << "missing/a.msg" << 0 << 0 << Status::NotFound;
-    QTest::newRow("path through a file") << "a.msg/b.msg" << 0 << 0 << Status::NotFound;
-    QTest::newRow("name too long") << QString(256, 'n') << 0 << 0 << Status::IoError;
-    QTest::newRow("NUL in name") << QString("a.msg") + QChar(0) + "x" << 0 << 0 << Status::IoError;
-    QTest::newRow("disk full") << "a.msg" << ENOSPC << 0 << Status::IoError;
-    QTest::newRow("rename refused") << "a.msg" << 0 << EPERM << Status::IoError;
+    QTest::addColumn<bool>("asNew"); // create() instead of replace()
+    QTest::newRow("folder missing") << "missing/a.msg" << 0 << 0 << Status::NotFound << false;
+    QTest::newRow("path through a file") << "a.msg/b.msg" << 0 << 0 << Status::NotFound << false;
+    QTest::newRow("name too long") << QString(256, 'n') << 0 << 0 << Status::IoError << false;
+    QTest::newRow("NUL in name") << QString("a.msg") + QChar(0) + "x" << 0 << 0 << Status::IoError
+                                 << false;
+    QTest::newRow("disk full") << "a.msg" << ENOSPC << 0 << Status::IoError << false;
+    QTest::newRow("rename refused") << "a.msg" << 0 << EPERM << Status::IoError << false;
+    QTest::newRow("new: folder missing") << "missing/a.msg" << 0 << 0 << Status::NotFound << true;
+    QTest::newRow("new: name too long") << QString(256, 'n') << 0 << 0 << Status::IoError << true;
+    QTest::newRow("new: disk full") << "b.msg" << ENOSPC << 0 << Status::IoError << true;
+    QTest::newRow("new: rename refused") << "a.msg" << 0 << EPERM << Status::IoError << true;
 }
 
 void tst_SafeFile::failedWriteLosesNothing()
@@ -90,11 +96,16 @@ void tst_SafeFile::failedWriteLosesNothing()
     QFETCH(int, writeFailure);
     QFETCH(int, renameFailure);
     QFETCH(Status, status);
+    QFETCH(bool, asNew);
     TempFolder dir;
     dir.write("a.msg", "old content\r\n");
     SafeFile::setInjectedWriteFailure(writeFailure);
     SafeFile::setInjectedRenameFailure(renameFailure);
-    const SafeFile::Result result = SafeFile::replace(dir.file(name), QByteArray(100000, 'x'));
+    QString created;
+    const SafeFile::Result result = asNew
+        ? SafeFile::create(dir.file(name), QByteArray(100000, 'x'), &created)
+        : SafeFile::replace(dir.file(name), QByteArray(100000, 'x'));
+    QVERIFY(created.isEmpty());
     QCOMPARE(result.status, status);
     QVERIFY(result.systemError != 0);
     QCOMPARE(dir.read("a.msg"), QByteArray("old content\r\n"));

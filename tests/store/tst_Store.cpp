@@ -30,6 +30,8 @@ private slots:
     void moveMessage();
     void composedMessageLayout();
     void namedMessage();
+    void newNamedMessage_data();
+    void newNamedMessage();
     void accountSave();
 };
 
@@ -280,6 +282,61 @@ void tst_Store::namedMessage()
     QVERIFY(Store::renameToNamedMessage(dir.file("note.ms2"), dir.path(), "memo", "2").ok());
     QVERIFY(!dir.exists("note.ms2"));
     QCOMPARE(dir.read("memo.ms2"), QByteArray("x\r\n\r\n"));
+}
+
+void tst_Store::newNamedMessage_data()
+{
+    QTest::addColumn<QStringList>("present"); // files there before, each holding "old"
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("written"); // "" when nothing may be written
+    QTest::addColumn<StoreResult::Error>("error");
+    const QStringList none;
+    QTest::newRow("free") << none << "note"
+                          << "x"
+                          << "note.ms2" << StoreResult::Error::None;
+    QTest::newRow("taken") << QStringList { "note.ms2" } << "note"
+                           << "x"
+                           << "note (2).ms2" << StoreResult::Error::None;
+    QTest::newRow("taken twice") << QStringList { "note.ms2", "note (2).ms2" } << "note"
+                                 << "x"
+                                 << "note (3).ms2" << StoreResult::Error::None;
+    // Another spelling is another file here; the name's own dots stay before the number.
+    QTest::newRow("dotted name") << QStringList { "v1.2.ms2" } << "v1.2"
+                                 << "x"
+                                 << "v1.2 (2).ms2" << StoreResult::Error::None;
+    QTest::newRow("unsafe") << none << "../note"
+                            << "x"
+                            << "" << StoreResult::Error::InvalidName;
+    QTest::newRow("unencodable") << QStringList { "note.ms2" } << "note"
+                                 << QString::fromUtf8("\u2603") << ""
+                                 << StoreResult::Error::Unencodable;
+}
+
+// A message from a program never replaces one that may still be waiting to be read.
+void tst_Store::newNamedMessage()
+{
+    QFETCH(QStringList, present);
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(QString, written);
+    QFETCH(StoreResult::Error, error);
+    TempFolder dir;
+    for (const QString &file : present)
+        dir.write(file, "old");
+    QString path = "stale";
+    const StoreResult result = Store::writeNewNamedMessage(dir.path(), name, "2", text, &path);
+    QCOMPARE(result.error, error);
+    QCOMPARE(path, written.isEmpty() ? QString() : dir.file(written));
+    for (const QString &file : present)
+        QCOMPARE(dir.read(file), QByteArray("old"));
+    QStringList expected = present;
+    if (!written.isEmpty()) {
+        QCOMPARE(dir.read(written), text.toLatin1() + "\r\n");
+        expected.append(written);
+    }
+    expected.sort();
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
 }
 
 void tst_Store::accountSave()
