@@ -32,15 +32,15 @@ esac
 if [ -f "$office/qt.conf" ] || { [ -f "$office/Notavo" ] && head -c 4 "$office/Notavo" | grep -q ELF; }; then
     unprotected "the program lies in the shared folder itself (an earlier Notavo): run make office again"
 fi
-for item in Notavo lib lib/Notavo lib/qt.conf; do
+for item in Notavo notavo-send lib lib/Notavo lib/notavo-send lib/qt.conf; do
     [ -e "$office/$item" ] || unprotected "$office/$item is missing"
 done
 
 # Everything the program loads: nobody but its owner may change it, and the owner is root.
-find "$office/Notavo" "$office/lib" -perm /022 ! -type l 2>/dev/null | while read -r file; do
+find "$office/Notavo" "$office/notavo-send" "$office/lib" -perm /022 ! -type l 2>/dev/null | while read -r file; do
     echo "UNPROTECTED: $file can be changed by its group or by everyone"
 done | grep . && problems=$((problems + 1))
-find "$office/Notavo" "$office/lib" ! -user 0 2>/dev/null | head -n 1 | grep -q . &&
+find "$office/Notavo" "$office/notavo-send" "$office/lib" ! -user 0 2>/dev/null | head -n 1 | grep -q . &&
     unprotected "files in lib/ or Notavo are not owned by root: their owner can change them"
 find "$office/lib" -type l 2>/dev/null | head -n 1 | grep -q . &&
     unprotected "lib/ holds symbolic links"
@@ -48,7 +48,7 @@ find "$office/lib" -type l 2>/dev/null | head -n 1 | grep -q . &&
 # Notavo and lib/ sit in the shared folder: whoever can write there can rename them, unless
 # they are immutable.
 if open_folder "$office"; then
-    for item in Notavo lib; do
+    for item in Notavo notavo-send lib; do
         if [ -e "$office/$item" ] && ! immutable "$office/$item"; then
             if [ "$network" -eq 1 ]; then
                 echo "UNVERIFIED: $office/$item (set it unchangeable on the server)"

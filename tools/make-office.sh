@@ -11,7 +11,8 @@ mkdir -p "$office"
 # than written over, so a copy still running keeps the files it has loaded.
 if [ -e "$office/lib/libQt6Core.so.6" ] || [ -e "$office/Notavo" ]; then
     chattr -R -i "$office/lib" "$office/Notavo" 2>/dev/null || true
-    rm -rf "${office:?}/lib" "${office:?}/Notavo"
+    chattr -i "$office/notavo-send" 2>/dev/null || true
+    rm -rf "${office:?}/lib" "${office:?}/Notavo" "${office:?}/notavo-send"
 fi
 # An earlier Notavo kept its qt.conf in the shared folder itself.
 if [ -f "$office/qt.conf" ] && head -n 1 "$office/qt.conf" | grep -qx '\[Paths\]'; then
@@ -21,10 +22,10 @@ cmake --install "$build" --prefix "$office" --strip
 
 # Nobody but the owner may change the program files; the immutable attribute (root only, local
 # file systems) also keeps the group from renaming Notavo and lib/ in the group-writable folder.
-chmod -R go-w "$office/lib" "$office/Notavo"
+chmod -R go-w "$office/lib" "$office/Notavo" "$office/notavo-send"
 if [ "$(id -u)" -eq 0 ]; then
-    if chattr +i "$office/Notavo" 2>/dev/null && chattr -R +i "$office/lib" 2>/dev/null; then
-        echo "Notavo and lib/ are immutable: only root can change them (make office lifts this)."
+    if chattr +i "$office/Notavo" "$office/notavo-send" 2>/dev/null && chattr -R +i "$office/lib" 2>/dev/null; then
+        echo "Notavo, notavo-send and lib/ are immutable: only root can change them (make office lifts this)."
     else
         unprotected="The file system of $office does not take the immutable attribute (a network share: see the server-side steps in the README)."
     fi

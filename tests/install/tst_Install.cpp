@@ -280,6 +280,16 @@ void tst_Install::officeFolderHoldsProgramAndQt()
     QVERIFY(history.isDir());
     QVERIFY(history.permissions().testFlag(QFileDevice::WriteGroup));
     QVERIFY(!QFileInfo::exists(folder.filePath(QStringLiteral("qt.conf"))));
+    // Its notavo-send files into this folder, and has its manual page.
+    const Run sent
+        = run(folder.filePath(QStringLiteral("notavo-send")),
+              { QStringLiteral("--to"), QStringLiteral("Default"), QStringLiteral("--name"),
+                QStringLiteral("installed"), QStringLiteral("hi") });
+    QVERIFY2(sent.exitCode == 0, sent.output.constData());
+    QCOMPARE(sent.output.trimmed(),
+             QFile::encodeName(folder.filePath(QStringLiteral("installed.msg"))));
+    QVERIFY(QFile::remove(folder.filePath(QStringLiteral("installed.msg"))));
+    QVERIFY(QFileInfo(folder.filePath(QStringLiteral("lib/notavo-send.1"))).size() > 0);
 
     QFile conf(folder.filePath(QStringLiteral("lib/qt.conf")));
     QVERIFY(conf.open(QIODevice::ReadOnly));
@@ -506,6 +516,7 @@ void tst_Install::groupMemberCannotReplaceProgram()
 cd "$1" || exit 9
 try() { if "$@" 2>/dev/null; then echo "allowed: $*"; else echo "refused: $*"; fi; }
 try mv Notavo Notavo.old
+try mv notavo-send notavo-send.old
 try rm -f Notavo
 try sh -c 'echo "#!/bin/sh" > Notavo'
 try mv lib lib.old
@@ -528,13 +539,14 @@ try rm mine.msg
     QVERIFY2(!said.contains(QLatin1String("allowed: mv Notavo"))
                  && !said.contains(QLatin1String("allowed: rm -f Notavo"))
                  && !said.contains(QLatin1String("allowed: sh -c echo \"#!"))
+                 && !said.contains(QLatin1String("allowed: mv notavo-send"))
                  && !said.contains(QLatin1String("allowed: mv lib"))
                  && !said.contains(QLatin1String("allowed: rm -rf lib"))
                  && !said.contains(QLatin1String("allowed: sh -c echo x"))
                  && !said.contains(QLatin1String("allowed: cp"))
                  && !said.contains(QLatin1String("allowed: ln")),
              qPrintable(said));
-    QCOMPARE(said.count(QLatin1String("refused")), 9);
+    QCOMPARE(said.count(QLatin1String("refused")), 10);
     QVERIFY(QFileInfo(office() + QStringLiteral("/lib/Notavo")).isExecutable());
     QFile replaced(office() + QStringLiteral("/theirs.ms1"));
     QVERIFY(replaced.open(QIODevice::ReadOnly));
