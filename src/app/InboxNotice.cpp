@@ -2,6 +2,7 @@
 
 #include "core/MessagePolling.h"
 #include "desktop/Notifier.h"
+#include "store/ConflictCopy.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -11,12 +12,20 @@ InboxNotice::InboxNotice(Notifier &notifier)
     : m_notifier(notifier)
 { }
 
-QString InboxNotice::body(int count, const QString &newestName)
+QString InboxNotice::body(int count, const QString &newestName, bool conflictCopy)
 {
     QString text = MessagePolling::inboxCountText(count);
     if (!newestName.isEmpty())
         text += QStringLiteral("\nNewest: ") + newestName;
+    if (!newestName.isEmpty() && conflictCopy)
+        text += QStringLiteral(", a conflict copy from another site");
     return text;
+}
+
+QString InboxNotice::messageName(const QString &fileName)
+{
+    const int dot = int(fileName.lastIndexOf(QLatin1Char('.')));
+    return dot > 0 ? fileName.left(dot) : fileName;
 }
 
 QString InboxNotice::newestOf(const QString &folder, const QStringList &names)
@@ -32,9 +41,7 @@ QString InboxNotice::newestOf(const QString &folder, const QStringList &names)
             newestTime = time;
         }
     }
-    // The message's name, as given when it was written: without its ".msX" extension.
-    const int dot = int(newest.lastIndexOf(QLatin1Char('.')));
-    return dot > 0 ? newest.left(dot) : newest;
+    return newest;
 }
 
 void InboxNotice::update(const QString &folder, const QStringList &names)
@@ -52,8 +59,11 @@ void InboxNotice::update(const QString &folder, const QStringList &names)
         for (const QString &name : names)
             if (!m_known.contains(name))
                 arrived.append(name);
+        QString newest = newestOf(folder, arrived);
+        // Two sites saved it before hearing of each other; both texts are in the inbox.
+        const bool conflictCopy = Store::isConflictCopy(newest, &newest);
         m_notifier.notify(QStringLiteral("New Message!"),
-                          body(int(names.size()), newestOf(folder, arrived)));
+                          body(int(names.size()), messageName(newest), conflictCopy));
         m_shown = true;
     }
     m_known = current;

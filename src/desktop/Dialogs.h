@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The one way a window asks something modally. The real implementation shows QMessageBox /
 // QInputDialog; tests install a scripted fake. Timers keep running while a box is open.
@@ -16,6 +17,13 @@ public:
     // A message box. For Buttons::Ok the answer is always Ok.
     virtual Answer messageBox(const QString &text, const QString &title, Icon icon,
                               Buttons buttons = Buttons::Ok)
+        = 0;
+
+    // A message box whose buttons are labelled choices, in this order; Enter picks
+    // defaultChoice, Escape (or closing the box) the last one, which is the way out that
+    // changes nothing. Returns the index of the choice made.
+    virtual int choiceBox(const QString &text, const QString &title, Icon icon,
+                          const QStringList &choices, int defaultChoice)
         = 0;
 
     // An input box with OK and Cancel; Cancel (or closing it) gives "".

@@ -4,6 +4,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 
 namespace {
 
@@ -77,6 +78,27 @@ Dialogs::Answer QtDialogs::messageBox(const QString &text, const QString &title,
     if (buttons == Buttons::Ok)
         return Answer::Ok;
     return result == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+int QtDialogs::choiceBox(const QString &text, const QString &title, Icon icon,
+                         const QStringList &choices, int defaultChoice)
+{
+    const int last = int(choices.size()) - 1;
+    const QPointer<QMessageBox> box
+        = createMessageBox(text, title, icon, Buttons::Ok, QApplication::activeWindow()).release();
+    box->setStandardButtons(QMessageBox::NoButton);
+    QList<QAbstractButton *> buttons;
+    for (int i = 0; i <= last; ++i)
+        buttons.append(box->addButton(
+            choices.at(i), i == last ? QMessageBox::RejectRole : QMessageBox::AcceptRole));
+    if (defaultChoice >= 0 && defaultChoice <= last)
+        box->setDefaultButton(qobject_cast<QPushButton *>(buttons.at(defaultChoice)));
+    if (last >= 0)
+        box->setEscapeButton(buttons.at(last));
+    box->exec();
+    const int chosen = box ? int(buttons.indexOf(box->clickedButton())) : -1;
+    delete box.data();
+    return chosen >= 0 ? chosen : last;
 }
 
 QString QtDialogs::inputBox(const QString &prompt, const QString &title, const QString &defaultText)

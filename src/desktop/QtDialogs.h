@@ -14,6 +14,8 @@ class QtDialogs : public Dialogs
 public:
     Answer messageBox(const QString &text, const QString &title, Icon icon,
                       Buttons buttons = Buttons::Ok) override;
+    int choiceBox(const QString &text, const QString &title, Icon icon, const QStringList &choices,
+                  int defaultChoice) override;
     QString inputBox(const QString &prompt, const QString &title,
                      const QString &defaultText = QString()) override;
 

@@ -154,8 +154,10 @@ Result Internal::readOpen(int fd, QByteArray *out, qint64 maxBytes, FileIdentity
     if (maxBytes >= 0 && info.st_size > maxBytes)
         return failure(Status::TooLarge, EFBIG);
     if (identity)
-        *identity = FileIdentity { quint64(info.st_dev), quint64(info.st_ino),
-                                   quint32(info.st_mode & 0777) };
+        *identity
+            = FileIdentity { quint64(info.st_dev), quint64(info.st_ino),
+                             quint32(info.st_mode & 0777), qint64(info.st_size),
+                             qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec };
     QByteArray data;
     data.reserve(qsizetype(info.st_size));
     char buffer[65536];

@@ -36,12 +36,14 @@ struct Result
 enum class FolderLinks { Refuse, Follow };
 
 // Which file a name stood for when it was read (a save replaces the file with a new one),
-// and its permission bits.
+// its permission bits, size and modification time.
 struct FileIdentity
 {
     quint64 device = 0;
     quint64 inode = 0;
     quint32 permissions = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0; // nanoseconds since the epoch
 };
 
 // Reads the whole regular file at path without following a link; identity (when given) tells
@@ -66,6 +68,10 @@ Result replace(const QString &path, const QByteArray &data, FolderLinks folderLi
 // path's name is taken, the first free "name (2).ext", "name (3).ext" .. beside it. The new
 // file gets the folder's defaults. createdPath receives the path written.
 Result create(const QString &path, const QByteArray &data, QString *createdPath);
+
+// The name a second file of name gets beside it: "name (n).ext", or "name (n)" without an
+// extension. The extension stays last, so the listing pattern still matches.
+QByteArray alternativeName(const QByteArray &name, int n);
 
 // Deletes a regular file; refuses links and anything that is not a regular file.
 Result remove(const QString &path);

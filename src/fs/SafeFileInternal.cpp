@@ -152,16 +152,6 @@ Result statRegular(int fd, struct stat *info)
 
 namespace {
 
-// "name (n).ext" for a name with an extension, "name (n)" otherwise.
-QByteArray alternativeName(const QByteArray &name, int n)
-{
-    const qsizetype dot = name.lastIndexOf('.');
-    const QByteArray suffix = " (" + QByteArray::number(n) + ')';
-    if (dot <= 0)
-        return name + suffix;
-    return name.left(dot) + suffix + name.mid(dot);
-}
-
 bool moveWithoutReplacing(int fromFd, const QByteArray &from, int toFd, const QByteArray &to,
                           int *error)
 {
@@ -221,6 +211,15 @@ int syncFolder(int folderFd)
 }
 
 } // namespace Internal
+
+QByteArray alternativeName(const QByteArray &name, int n)
+{
+    const qsizetype dot = name.lastIndexOf('.');
+    const QByteArray suffix = " (" + QByteArray::number(n) + ')';
+    if (dot <= 0)
+        return name + suffix;
+    return name.left(dot) + suffix + name.mid(dot);
+}
 
 void setInjectedFolderSyncFailure(int systemError)
 {

@@ -3,11 +3,13 @@
 #include "ButtonRow.h"
 #include "MessageFiles.h"
 #include "MessageTextEdit.h"
+#include "SaveGuard.h"
 #include "core/AppState.h"
 #include "core/Windows.h"
 #include "desktop/Dialogs.h"
 #include "fs/PathFunctions.h"
 #include "store/NamedMessage.h"
+#include "store/NewMessageFile.h"
 #include "store/Store.h"
 #include "widgets/Palette.h"
 #include "widgets/Picture.h"
@@ -81,6 +83,7 @@ void Form2::showMessage(const QString &folder, const QString &name, const QStrin
     raise();
     activateWindow();
     m_state.referenceText = Text1->messageText();
+    m_loaded = MessageVersion::ofShown(shownFile(), text);
 }
 
 QString Form2::shownFile() const
@@ -110,9 +113,50 @@ bool Form2::saveShown()
                    QStringLiteral("Error, please open message again"), QStringLiteral("Error"));
 }
 
+MessageVersion::Change Form2::changeOnDisk() const
+{
+    return m_loaded.changeAt(shownFile());
+}
+
+bool Form2::saveGuarded()
+{
+    const MessageVersion::Change change = changeOnDisk();
+    const QString keptName = change == MessageVersion::Change::Changed
+        ? Store::freeMessageName(pat->text(), filn->text())
+        : QString();
+    switch (SaveGuard(m_state.dialogs()).beforeSave(change, filn->text(), keptName)) {
+    case SaveGuard::Way::Cancel:
+        return false;
+    case SaveGuard::Way::KeepBoth:
+    case SaveGuard::Way::SaveAsNew:
+        // Never back under the old name silently: a new file, beside theirs or in place of
+        // the one that went.
+        return saveAsNewFile(filn->text());
+    case SaveGuard::Way::Proceed:
+        break;
+    }
+    if (!saveShown())
+        return false;
+    m_loaded = MessageVersion::afterWriting(shownFile(), Text1->messageText());
+    return true;
+}
+
+bool Form2::saveAsNewFile(const QString &fileName)
+{
+    QString writtenName;
+    if (!written(Store::writeNewMessage(pat->text(), fileName, Text1->messageText(), &writtenName),
+                 QStringLiteral("Error, please open message again"), QStringLiteral("Error")))
+        return false;
+    filn->setText(writtenName);
+    m_loaded = MessageVersion::afterWriting(shownFile(), Text1->messageText());
+    // A new message is in the folder: the counts follow, as after Save As.
+    m_state.listRefresh();
+    return true;
+}
+
 void Form2::sav_MouseUp()
 {
-    if (saveShown())
+    if (saveGuarded())
         m_state.referenceText = Text1->messageText();
 }
 
@@ -139,6 +183,9 @@ void Form2::del_MouseUp()
             QStringLiteral("Delete Message?"), Dialogs::Icon::Question, Dialogs::Buttons::YesNo)
         != Dialogs::Answer::Yes)
         return;
+    if (SaveGuard(m_state.dialogs()).beforeDelete(changeOnDisk(), filn->text())
+        == SaveGuard::Way::Cancel)
+        return;
     Store::deleteMessage(shownFile());
     m_state.listRefresh();
     m_state.windows().unload(this);
@@ -151,6 +198,9 @@ void Form2::history_MouseUp()
             QStringLiteral("Move to History?"), Dialogs::Icon::Question, Dialogs::Buttons::YesNo)
         != Dialogs::Answer::Yes)
         return;
+    if (SaveGuard(m_state.dialogs()).beforeMove(changeOnDisk(), filn->text(), true)
+        == SaveGuard::Way::Cancel)
+        return;
     // The file on disk is moved; unsaved edits go with the window.
     if (!MessageFiles(m_state).moveToHistory(shownFile()))
         return;
@@ -160,6 +210,9 @@ void Form2::history_MouseUp()
 
 void Form2::inbox_MouseUp()
 {
+    if (SaveGuard(m_state.dialogs()).beforeMove(changeOnDisk(), filn->text(), false)
+        == SaveGuard::Way::Cancel)
+        return;
     if (!MessageFiles(m_state).moveToInbox(shownFile()))
         return;
     m_state.listRefresh();
@@ -172,7 +225,8 @@ void Form2::exity_MouseUp()
         const Dialogs::Answer answer = m_state.dialogs().messageBox(
             QStringLiteral("Save changes to '") + filn->text() + QLatin1Char('\''),
             QStringLiteral("Save Changes?"), Dialogs::Icon::Question, Dialogs::Buttons::YesNo);
-        if (answer == Dialogs::Answer::Yes && !saveShown())
+        // Cancelled in the guard's box: nothing written, and the window stays with the text.
+        if (answer == Dialogs::Answer::Yes && !saveGuarded())
             return;
         hideMoveButtons();
         m_state.listRefresh();

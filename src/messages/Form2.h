@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/MessageVersion.h"
+
 #include <QWidget>
 
 class AppState;
@@ -40,7 +42,9 @@ public:
     void saveas_MouseUp();
 
     // Shows text, read from the message name in folder, in front: Text1, filn and pat, and
-    // the move button to the other folder. The text is the reference for unsaved edits.
+    // the move button to the other folder. The text is the reference for unsaved edits, and
+    // the file's version is remembered: before anything is written over it or the file is
+    // taken away, what is on disk then is checked against it.
     void showMessage(const QString &folder, const QString &name, const QString &text);
 
     // The shown file: pat joined with filn.
@@ -56,7 +60,16 @@ private:
                  const QString &failureTitle);
     // Writes Text1 to the shown file, telling the user of a failure.
     bool saveShown();
+    // Save as the user means it: into the shown file when it is still the version loaded,
+    // otherwise where the user chose (or nowhere). False when nothing was written.
+    bool saveGuarded();
+    // Writes Text1 as a new file named fileName (or its first free alternative) beside the
+    // shown one, which the window shows from now on.
+    bool saveAsNewFile(const QString &fileName);
+    // What became of the loaded version of the shown file.
+    MessageVersion::Change changeOnDisk() const;
     void hideMoveButtons();
 
     AppState &m_state;
+    MessageVersion m_loaded;
 };

@@ -170,6 +170,16 @@ void tst_Form1Background::notificationFollowsTheInbox()
     rig.dir.write("memo.msg", "x");
     QTRY_COMPARE(calls.size(), 2);
     QCOMPARE(calls.last(), QStringLiteral("New Message!|2 New Messages.\nNewest: memo"));
+    // Two sites saved memo at once: the sync engine's copy of the other text is counted, and
+    // said to be what it is.
+    const QString conflictCopy = QStringLiteral("memo.sync-conflict-20261209-063947-RGIG57M.msg");
+    rig.dir.write(conflictCopy, "y");
+    QTRY_COMPARE(calls.size(), 3);
+    QCOMPARE(calls.last(),
+             QStringLiteral("New Message!|3 New Messages.\n"
+                            "Newest: memo, a conflict copy from another site"));
+    QVERIFY(QFile::remove(rig.dir.file(conflictCopy)));
+    QTRY_COMPARE(rig.main.inb->text(), QStringLiteral("2 New Messages."));
 
     // Choosing it opens the inbox, as a double-click on the tray icon does.
     emit rig.p.notifier.activated();
@@ -179,10 +189,10 @@ void tst_Form1Background::notificationFollowsTheInbox()
     QFile::remove(rig.dir.file("lunch.msg"));
     QTRY_COMPARE(rig.main.inb->text(), QStringLiteral("1 New Message."));
     QTest::qWait(50);
-    QCOMPARE(calls.size(), 2);
+    QCOMPARE(calls.size(), 3);
     QFile::remove(rig.dir.file("memo.msg"));
     QTRY_COMPARE(calls.last(), QStringLiteral("withdrawn"));
-    QCOMPARE(calls.size(), 3);
+    QCOMPARE(calls.size(), 4);
 }
 
 QTEST_MAIN(tst_Form1Background)

@@ -41,6 +41,8 @@ class tst_QtDialogs : public QObject
 
 private slots:
     void messageBox();
+    void choiceBox_data();
+    void choiceBox();
     void inputBox_data();
     void inputBox();
 };
@@ -83,6 +85,53 @@ void tst_QtDialogs::messageBox()
                  c.answer);
         QVERIFY(seen);
     }
+}
+
+void tst_QtDialogs::choiceBox_data()
+{
+    // How the box is answered, and the index that comes back.
+    QTest::addColumn<QString>("press");
+    QTest::addColumn<int>("answer");
+    QTest::newRow("second clicked") << "Replace Theirs" << 1;
+    QTest::newRow("Enter takes the default") << "Return" << 0;
+    QTest::newRow("Escape is the last") << "Escape" << 2;
+}
+
+void tst_QtDialogs::choiceBox()
+{
+    QFETCH(QString, press);
+    QFETCH(int, answer);
+    const QStringList choices { "Keep Both", "Replace Theirs", "Cancel" };
+    bool seen = false;
+    whenModal([&](QWidget *modal) {
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        QVERIFY(box);
+        seen = true;
+        QCOMPARE(box->windowTitle(), QString("Message Changed"));
+        QCOMPARE(box->icon(), QMessageBox::Warning);
+        QCOMPARE(box->textFormat(), Qt::PlainText);
+        QStringList labels;
+        for (QAbstractButton *button : box->buttons())
+            labels << button->text();
+        labels.sort();
+        QStringList expected = choices;
+        expected.sort();
+        QCOMPARE(labels, expected);
+        QCOMPARE(box->defaultButton()->text(), choices.first());
+        if (press == QLatin1String("Return") || press == QLatin1String("Escape")) {
+            QTest::keyClick(box,
+                            press == QLatin1String("Return") ? Qt::Key_Return : Qt::Key_Escape);
+            return;
+        }
+        for (QAbstractButton *button : box->buttons())
+            if (button->text() == press)
+                QTest::mouseClick(button, Qt::LeftButton);
+    });
+    QtDialogs dialogs;
+    QCOMPARE(dialogs.choiceBox("Someone else saved 'm.msg'", "Message Changed",
+                               Dialogs::Icon::Exclamation, choices, 0),
+             answer);
+    QVERIFY(seen);
 }
 
 void tst_QtDialogs::inputBox_data()

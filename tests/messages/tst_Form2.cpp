@@ -35,7 +35,8 @@ private slots:
     void deleteAnsweredNoOrYes();
     void moveToHistoryAddsCrLfAndReplaces();
     void moveToHistoryWithoutHistoryFolder();
-    void moveOfVanishedFileIsReported();
+    void changeUnderTheViewer_data();
+    void changeUnderTheViewer();
     void moveToInboxReplacesExisting();
     void oneMoveButtonAcrossTwoOpens();
 };
@@ -458,25 +459,163 @@ void tst_Form2::moveToHistoryWithoutHistoryFolder()
     QCOMPARE(f.windows.form2IfLoaded(), viewer);
 }
 
-void tst_Form2::moveOfVanishedFileIsReported()
+namespace {
+
+// Every message file in the data folder and its History folder, as "name=content".
+QStringList filesIn(const TempFolder &dir)
 {
+    QStringList found;
+    for (const QString &folder : { QString(), QStringLiteral("History/") }) {
+        const QStringList names = QDir(dir.file(folder)).entryList(QDir::Files, QDir::Name);
+        for (const QString &name : names)
+            found << folder + name + QLatin1Char('=')
+                    + QString::fromLatin1(dir.read(folder + name));
+    }
+    return found;
+}
+
+} // namespace
+
+void tst_Form2::changeUnderTheViewer_data()
+{
+    // m.msg holds "first" when opened; the viewer's text becomes "ours"; then someone else
+    // does `change` and the user does `action`, answering the guard's box with `choice`.
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("choice");
+    QTest::addColumn<QString>("title"); // of the guard's box, "" for none
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<bool>("open");
+    const QString changed = QStringLiteral("Message Changed");
+    const QString gone = QStringLiteral("Message Moved or Deleted");
+    QTest::newRow("same bytes rewritten, Save") << "same bytes"
+                                                << "Save"
+                                                << ""
+                                                << "" << QStringList { "m.msg=ours\r\n" } << true;
+    QTest::newRow("saved, Keep Both")
+        << "saved"
+        << "Save"
+        << "Keep Both" << changed << QStringList { "m (2).msg=ours\r\n", "m.msg=theirs\r\n" }
+        << true;
+    QTest::newRow("saved, Replace Theirs")
+        << "saved"
+        << "Save"
+        << "Replace Theirs" << changed << QStringList { "m.msg=ours\r\n" } << true;
+    QTest::newRow("saved, Cancel")
+        << "saved"
+        << "Save"
+        << "Cancel" << changed << QStringList { "m.msg=theirs\r\n" } << true;
+    QTest::newRow("saved, Exit Yes, Cancel keeps the window")
+        << "saved"
+        << "Exit"
+        << "Cancel" << changed << QStringList { "m.msg=theirs\r\n" } << true;
+    QTest::newRow("renamed, Save as New")
+        << "renamed"
+        << "Save"
+        << "Save as New" << gone << QStringList { "m.msg=ours\r\n", "m2.msg=first\r\n" } << true;
+    QTest::newRow("renamed, Cancel")
+        << "renamed"
+        << "Save"
+        << "Cancel" << gone << QStringList { "m2.msg=first\r\n" } << true;
+    QTest::newRow("filed in History, Exit Yes, Save as New")
+        << "moved"
+        << "Exit"
+        << "Save as New" << gone << QStringList { "m.msg=ours\r\n", "History/m.msg=first\r\n" }
+        << false;
+    QTest::newRow("deleted, Cancel") << "deleted"
+                                     << "Save"
+                                     << "Cancel" << gone << QStringList {} << true;
+    QTest::newRow("saved, Delete is cancelled by default")
+        << "saved"
+        << "Delete"
+        << "" << changed << QStringList { "m.msg=theirs\r\n" } << true;
+    QTest::newRow("saved, Delete Anyway") << "saved"
+                                          << "Delete"
+                                          << "Delete Anyway" << changed << QStringList {} << false;
+    QTest::newRow("saved, move to History is cancelled by default")
+        << "saved"
+        << "History"
+        << "" << changed << QStringList { "m.msg=theirs\r\n" } << true;
+    QTest::newRow("deleted, move to History moves nothing") << "deleted"
+                                                            << "History"
+                                                            << "" << gone << QStringList {} << true;
+}
+
+void tst_Form2::changeUnderTheViewer()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, action);
+    QFETCH(QString, choice);
+    QFETCH(QString, title);
+    QFETCH(QStringList, files);
+    QFETCH(bool, open);
     MessagesFixture f;
-    f.dir.write(QStringLiteral("m.msg"), "a\r\n");
+    f.dir.write(QStringLiteral("m.msg"), "first\r\n");
     Form2 *viewer = f.open(QStringLiteral("m.msg"));
     QVERIFY(viewer);
-    QFile::remove(f.dir.file(QStringLiteral("m.msg")));
-    f.dialogs().queueAnswer(Dialogs::Answer::Yes);
-    click(viewer->history);
-    QVERIFY2(f.dialogs().last()->text.contains(QStringLiteral("m.msg")),
-             qPrintable(f.dialogs().last()->text));
-    QCOMPARE(f.dialogs().last()->icon, Dialogs::Icon::Exclamation);
-    QCOMPARE(f.windows.form2IfLoaded(), viewer);
-    QVERIFY(!f.dir.exists(f.historyFile(QStringLiteral("m.msg"))));
+    viewer->Text1->setPlainText(QStringLiteral("ours"));
+    const QString path = f.dir.file(QStringLiteral("m.msg"));
+    if (change == QLatin1String("same bytes")) {
+        // A sync engine puts the same text back as a new file.
+        QVERIFY(QFile::remove(path));
+        f.dir.write(QStringLiteral("m.msg"), "first\r\n");
+    } else if (change == QLatin1String("saved")) {
+        f.dir.write(QStringLiteral("m.msg"), "theirs\r\n");
+    } else if (change == QLatin1String("renamed")) {
+        QVERIFY(QFile::rename(path, f.dir.file(QStringLiteral("m2.msg"))));
+    } else if (change == QLatin1String("moved")) {
+        QVERIFY(QFile::rename(path, f.dir.file(f.historyFile(QStringLiteral("m.msg")))));
+    } else {
+        QVERIFY(QFile::remove(path));
+    }
+    if (!choice.isEmpty())
+        f.dialogs().queueChoice(choice);
+    if (action != QLatin1String("Save"))
+        f.dialogs().queueAnswer(Dialogs::Answer::Yes);
+    PictureButton *button = action == QLatin1String("Save") ? viewer->sav
+        : action == QLatin1String("Exit")                   ? viewer->exity
+        : action == QLatin1String("Delete")                 ? viewer->del
+                                                            : viewer->history;
+    click(button);
 
-    // The text is still there to be saved under another name.
-    f.dialogs().queueInput(QStringLiteral("rescued"));
-    click(viewer->saveas);
-    QCOMPARE(f.dir.read(QStringLiteral("rescued.msg")), QByteArray("a\r\n\r\n"));
+    QList<FakeDialogs::Call> guard;
+    for (const FakeDialogs::Call &call : f.dialogs().calls())
+        if (call.icon == Dialogs::Icon::Exclamation)
+            guard.append(call);
+    if (title.isEmpty()) {
+        QVERIFY(guard.isEmpty());
+    } else {
+        QCOMPARE(guard.size(), 1);
+        QCOMPARE(guard.first().title, title);
+        QVERIFY2(guard.first().text.contains(QStringLiteral("'m.msg'")),
+                 qPrintable(guard.first().text));
+        // The way out that writes or takes away nothing is Escape's, and Cancel the default
+        // wherever their version would be lost.
+        if (guard.first().kind == FakeDialogs::Call::Kind::Choice) {
+            QCOMPARE(guard.first().choices.last(), QStringLiteral("Cancel"));
+            if (action == QLatin1String("Delete") || action == QLatin1String("History"))
+                QCOMPARE(guard.first().defaultChoice, 1);
+            else
+                QCOMPARE(guard.first().defaultChoice, 0);
+        }
+        if (choice == QLatin1String("Keep Both"))
+            QVERIFY(guard.first().text.contains(QStringLiteral("'m (2).msg'")));
+    }
+    QCOMPARE(filesIn(f.dir), files);
+    QCOMPARE(f.windows.form2IfLoaded() != nullptr, open);
+    if (!open)
+        return;
+    const bool saved = action == QLatin1String("Save") && choice != QLatin1String("Cancel");
+    QCOMPARE(f.state.referenceText, saved ? QStringLiteral("ours") : QStringLiteral("first\r\n"));
+    if (!saved)
+        return;
+    // The version saved is the one remembered: the next Save asks nothing and goes to the
+    // same file.
+    const qsizetype boxes = f.dialogs().calls().size();
+    viewer->Text1->setPlainText(QStringLiteral("again"));
+    click(viewer->sav);
+    QCOMPARE(f.dialogs().calls().size(), boxes);
+    QCOMPARE(f.dir.read(viewer->filn->text()), QByteArray("again\r\n"));
 }
 
 void tst_Form2::moveToInboxReplacesExisting()
