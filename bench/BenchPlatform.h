@@ -40,6 +40,10 @@ public:
     {
         return Answer::No;
     }
+    int choiceBox(const QString &, const QString &, Icon, const QStringList &choices, int) override
+    {
+        return int(choices.size()) - 1;
+    }
     QString inputBox(const QString &, const QString &, const QString &) override { return {}; }
 };
 
