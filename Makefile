@@ -10,7 +10,8 @@ CMAKE_ARGS ?=
 PACKAGES = cmake g++ make pkg-config qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins \
            libgl-dev xvfb xauth x11-utils xdotool trayer desktop-file-utils appstream \
            fonts-dejavu-core dbus-daemon weston xwayland x11-xkb-utils e2fsprogs bindfs fuse3 \
-           samba smbnetfs smbclient sshfs openssh-server openssh-client help2man
+           samba smbnetfs smbclient sshfs openssh-server openssh-client help2man \
+           syncthing
 
 # Installs the Debian packages of $(1) that are missing (apt-get only when one is; it waits while
 # another package manager holds the lock).

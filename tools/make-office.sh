@@ -37,6 +37,9 @@ if [ -n "${unprotected:-}" ]; then
     echo "NOT PROTECTED: whoever can write to $office (the office group, once it is shared) can"
     echo "rename Notavo and lib/ and put a program of their own in their place."
 fi
+
+# Keep the program and the files of a save in progress out of a sync to other sites.
+"$tools/write-stignore.sh" "$office"
 echo "Notavo is in $office; that folder is its data folder."
 echo
 "$tools/check-office.sh" "$office" || true
