@@ -78,6 +78,9 @@ MessageVersion::Change MessageVersion::changeAt(const QString &path) const
     const Found found = readNow(path);
     if (found.status == SafeFile::Status::NotFound)
         return Change::Gone;
+    // Larger than any message: not what was loaded or written here.
+    if (found.status == SafeFile::Status::TooLarge)
+        return Change::Changed;
     if (found.status != SafeFile::Status::Ok)
         return Change::None;
     if (!m_exists || m_hash.isEmpty())

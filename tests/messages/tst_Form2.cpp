@@ -497,6 +497,11 @@ void tst_Form2::changeUnderTheViewer_data()
         << "Save"
         << "Keep Both" << changed << QStringList { "m (2).msg=ours\r\n", "m.msg=theirs\r\n" }
         << true;
+    QTest::newRow("saved, Keep Both beside an earlier copy")
+        << "saved beside a copy"
+        << "Save"
+        << "Keep Both" << changed
+        << QStringList { "m (2).msg=copy\r\n", "m (3).msg=ours\r\n", "m.msg=theirs\r\n" } << true;
     QTest::newRow("saved, Replace Theirs")
         << "saved"
         << "Save"
@@ -559,8 +564,10 @@ void tst_Form2::changeUnderTheViewer()
         // A sync engine puts the same text back as a new file.
         QVERIFY(QFile::remove(path));
         f.dir.write(QStringLiteral("m.msg"), "first\r\n");
-    } else if (change == QLatin1String("saved")) {
+    } else if (change.startsWith(QLatin1String("saved"))) {
         f.dir.write(QStringLiteral("m.msg"), "theirs\r\n");
+        if (change.endsWith(QLatin1String("copy")))
+            f.dir.write(QStringLiteral("m (2).msg"), "copy\r\n");
     } else if (change == QLatin1String("renamed")) {
         QVERIFY(QFile::rename(path, f.dir.file(QStringLiteral("m2.msg"))));
     } else if (change == QLatin1String("moved")) {
@@ -598,8 +605,12 @@ void tst_Form2::changeUnderTheViewer()
             else
                 QCOMPARE(guard.first().defaultChoice, 0);
         }
+        // Keep Both names the file the text will be in.
         if (choice == QLatin1String("Keep Both"))
-            QVERIFY(guard.first().text.contains(QStringLiteral("'m (2).msg'")));
+            QVERIFY(guard.first().text.contains(
+                QLatin1Char('\'')
+                + files.filter(QStringLiteral("=ours")).first().section(u'=', 0, 0)
+                + QLatin1Char('\'')));
     }
     QCOMPARE(filesIn(f.dir), files);
     QCOMPARE(f.windows.form2IfLoaded() != nullptr, open);
