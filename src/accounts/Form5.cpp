@@ -7,8 +7,8 @@
 #include "fs/PathFunctions.h"
 #include "store/SlotTable.h"
 #include "store/Store.h"
+#include "widgets/FixedWindow.h"
 #include "widgets/Palette.h"
-#include "widgets/Picture.h"
 #include "widgets/Twips.h"
 
 #include <QCloseEvent>
@@ -50,11 +50,9 @@ Form5::Form5(AppState &state, QWidget *parent)
     : QWidget(parent)
     , m_state(state)
 {
-    setObjectName(QStringLiteral("Form5"));
-    setWindowTitle(tr("Log In"));
-    setFixedSize(330, 190);
-    Palette::useLayoutFont(this);
-    Picture::installBackground(this, QStringLiteral(":/pictures/background-login.svg"));
+    FixedWindow::setUp(this,
+                       { "Form5", tr("Log In"), QSize(330, 190),
+                         QStringLiteral(":/pictures/background-login.svg") });
     setStyleSheet(Palette::style(QStringLiteral(
         "QLabel { color: $ink; font-weight: bold; background: transparent; }"
         "QLineEdit { color: $screen; background-color: $screenground; border: 1px solid $teal;"

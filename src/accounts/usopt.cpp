@@ -6,8 +6,8 @@
 #include "store/AccountSave.h"
 #include "store/SlotTable.h"
 #include "store/Store.h"
+#include "widgets/FixedWindow.h"
 #include "widgets/Palette.h"
-#include "widgets/Picture.h"
 #include "widgets/PictureButton.h"
 #include "widgets/Twips.h"
 
@@ -90,13 +90,11 @@ usopt::usopt(AppState &state, QWidget *parent)
     : QWidget(parent)
     , m_state(state)
 {
-    setObjectName(QStringLiteral("usopt"));
-    // There is no title bar to show it; the task bar and screen readers still use it.
-    setWindowTitle(tr("User Options"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    setFixedSize(twipsSize(4950, 1950));
-    Palette::useLayoutFont(this);
-    Picture::installBackground(this, QStringLiteral(":/pictures/background-account.svg"));
+    // There is no title bar to show the caption; the task bar and screen readers still use it.
+    FixedWindow::setUp(this,
+                       { "usopt", tr("User Options"), twipsSize(4950, 1950),
+                         QStringLiteral(":/pictures/background-account.svg") });
 
     us = new QListWidget(this);
     us->setObjectName(QStringLiteral("us"));

@@ -2,6 +2,7 @@
 
 #include "Form1.h"
 #include "WindowRegistry.h"
+#include "widgets/FixedWindow.h"
 #include "widgets/Palette.h"
 #include "widgets/Picture.h"
 #include "widgets/Twips.h"
@@ -15,15 +16,9 @@ Form7::Form7(WindowRegistry &windows, QWidget *parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
     , m_windows(windows)
 {
-    setObjectName(QStringLiteral("Form7"));
-    setWindowTitle(QStringLiteral("Notavo"));
-    setWindowIcon(QIcon(QStringLiteral(":/pictures/notavo.svg")));
-    setFixedSize(twipsSize(6015, 2760));
-    Palette::useLayoutFont(this);
-
-    Palette::useWindowGround(this);
-    setAutoFillBackground(true);
-    Picture::installBackground(this, QStringLiteral(":/pictures/background-splash.svg"));
+    FixedWindow::setUp(this,
+                       { "Form7", QStringLiteral("Notavo"), twipsSize(6015, 2760),
+                         QStringLiteral(":/pictures/background-splash.svg"), true });
     setStyleSheet(Palette::style(QStringLiteral("QLabel { color: $ink; }")));
 
     Image1 = new Picture(QStringLiteral("Image1"), QStringLiteral(":/pictures/title.svg"), this);

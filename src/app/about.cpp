@@ -1,6 +1,7 @@
 #include "about.h"
 
 #include "WindowRegistry.h"
+#include "widgets/FixedWindow.h"
 #include "widgets/Palette.h"
 #include "widgets/Picture.h"
 #include "widgets/Twips.h"
@@ -13,15 +14,9 @@ about::about(WindowRegistry &windows, QWidget *parent)
     : QWidget(parent)
     , m_windows(windows)
 {
-    setObjectName(QStringLiteral("about"));
-    setWindowTitle(tr("About Notavo"));
-    setWindowIcon(QIcon(QStringLiteral(":/pictures/notavo.svg")));
-    setFixedSize(twipsSize(5400, 3900));
-    Palette::useLayoutFont(this);
-
-    Palette::useWindowGround(this);
-    setAutoFillBackground(true);
-    Picture::installBackground(this, QStringLiteral(":/pictures/background-about.svg"));
+    FixedWindow::setUp(this,
+                       { "about", tr("About Notavo"), twipsSize(5400, 3900),
+                         QStringLiteral(":/pictures/background-about.svg"), true });
     setStyleSheet(Palette::style(
         QStringLiteral("QLabel { color: $ink; }"
                        "QLabel#Label1, QLabel#Label3 { color: $deepteal; }"

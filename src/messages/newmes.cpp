@@ -8,8 +8,8 @@
 #include "store/ComposedMessage.h"
 #include "store/NamedMessage.h"
 #include "widgets/FileListBox.h"
+#include "widgets/FixedWindow.h"
 #include "widgets/Palette.h"
-#include "widgets/Picture.h"
 #include "widgets/PictureButton.h"
 #include "widgets/Twips.h"
 
@@ -73,11 +73,9 @@ newmes::newmes(AppState &state, QWidget *parent)
     : QWidget(parent)
     , m_state(state)
 {
-    setObjectName(QStringLiteral("newmes"));
-    setWindowTitle(QStringLiteral("New Message"));
-    setFixedSize(360, 334);
-    Palette::useLayoutFont(this);
-    Picture::installBackground(this, QStringLiteral(":/pictures/background-compose.svg"));
+    FixedWindow::setUp(this,
+                       { "newmes", QStringLiteral("New Message"), QSize(360, 334),
+                         QStringLiteral(":/pictures/background-compose.svg") });
 
     QLabel *label1 = caption(this, "Label1", tr("To:"), QRect(8, 12, 60, 22));
     t = combo(this, "t",
