@@ -69,7 +69,7 @@ StalledShareResult runStalledShareProbe(PausableShare &share, int stopSeconds)
             if (menu)
                 menu->hide();
         } else {
-            window.showCloseDialog();
+            windows.showCloseDialog();
             if (menu)
                 menu->popup(window.geometry().center());
             ++result.windowsShown;

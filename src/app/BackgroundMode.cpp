@@ -9,22 +9,21 @@
 #include "desktop/Glint.h"
 #include "messages/Form2.h"
 #include "messages/Form4.h"
+#include "widgets/FixedWindow.h"
 
 #include <QEvent>
 #include <QWidget>
 
 namespace {
 
-const QLatin1String Yes("yes");
-
 // Records whether a window is shown and hides it; a window not loaded counts as not shown.
-QString takeShown(QWidget *window)
+bool takeShown(QWidget *window)
 {
     if (!window)
-        return QStringLiteral("no");
+        return false;
     const bool shown = window->isVisible();
     window->hide();
-    return shown ? QStringLiteral("yes") : QStringLiteral("no");
+    return shown;
 }
 
 } // namespace
@@ -73,13 +72,15 @@ void BackgroundMode::enter(Route route)
 {
     announce();
     leaveScreen();
-    m_state.Form2WasShown = takeShown(m_windows.form2IfLoaded());
+    AppState::RestoreFlags flags = m_state.restoreFlags();
+    flags.Form2WasShown = takeShown(m_windows.form2IfLoaded());
     // The login window and Form3 stay as they are on the close dialog's route.
     if (route == Route::Menu)
-        m_state.Form3WasShown = takeShown(&m_windows.form3());
-    m_state.Form4WasShown = takeShown(m_windows.form4IfLoaded());
+        flags.Form3WasShown = takeShown(&m_windows.form3());
+    flags.Form4WasShown = takeShown(m_windows.form4IfLoaded());
     if (route == Route::Menu)
-        m_state.Form5WasShown = takeShown(m_windows.form5IfLoaded());
+        flags.Form5WasShown = takeShown(m_windows.form5IfLoaded());
+    m_state.setRestoreFlags(flags);
     m_icon.setInTray(true);
 }
 
@@ -88,13 +89,14 @@ void BackgroundMode::leave()
     m_mode = Mode::No;
     comeToFront();
 
-    if (m_state.Form2WasShown == Yes)
+    const AppState::RestoreFlags flags = m_state.restoreFlags();
+    if (flags.Form2WasShown)
         m_windows.form2().show();
-    if (m_state.Form3WasShown == Yes)
+    if (flags.Form3WasShown)
         m_windows.form3().show();
-    if (m_state.Form4WasShown == Yes)
+    if (flags.Form4WasShown)
         m_windows.form4().show();
-    if (m_state.Form5WasShown == Yes)
+    if (flags.Form5WasShown)
         m_windows.form5().show();
     emit left();
     m_icon.setInTray(false);
@@ -104,8 +106,7 @@ void BackgroundMode::bringForward()
 {
     // During the splash the main window is still to come; the splash stands for it.
     if (Form7 *splash = m_windows.form7IfLoaded(); splash && splash->isVisible()) {
-        splash->raise();
-        splash->activateWindow();
+        FixedWindow::showInFront(splash);
         return;
     }
     if (active()) {
@@ -119,10 +120,7 @@ void BackgroundMode::comeToFront()
 {
     if (m_window.isMinimized())
         m_window.showNormal();
-    else
-        m_window.show();
-    m_window.raise();
-    m_window.activateWindow();
+    FixedWindow::showInFront(&m_window);
 }
 
 bool BackgroundMode::eventFilter(QObject *watched, QEvent *event)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Windows.h"
+
 #include <QObject>
 
 class AppState;
@@ -19,7 +21,7 @@ public:
 
     // The menu's route takes the viewer, Form3, the browser and the login window along; the
     // close dialog's route only the viewer and the browser.
-    enum class Route { Menu, CloseDialog };
+    using Route = Windows::BackgroundRoute;
     void enter(Route route);
     void leave();
     bool active() const { return m_mode != Mode::No; }

@@ -3,7 +3,6 @@
 
 #include "BackgroundMode.h"
 #include "Form7.h"
-#include "Form8.h"
 #include "WindowRegistry.h"
 #include "core/AppState.h"
 #include "desktop/Glint.h"
@@ -14,13 +13,13 @@
 #include "fs/SafeFile.h"
 #include "store/Store.h"
 #include "widgets/Accessibility.h"
+#include "widgets/FixedWindow.h"
 #include "widgets/LabelControl.h"
 #include "widgets/Palette.h"
 #include "widgets/Picture.h"
 #include "widgets/PictureButton.h"
 #include "widgets/Twips.h"
 
-#include <QAction>
 #include <QDir>
 #include <QFrame>
 #include <QIcon>
@@ -51,11 +50,9 @@ Form1::Form1(WindowRegistry &windows, QWidget *parent)
     , m_windows(windows)
     , m_state(windows.state())
 {
-    setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(caption());
-    setWindowIcon(QIcon(QStringLiteral(":/pictures/notavo.svg")));
-    setFixedSize(twipsSize(4665, 2145));
-    Palette::useLayoutFont(this);
+    FixedWindow::setUp(this,
+                       { "Form1", caption(), twipsSize(4665, 2145),
+                         QStringLiteral(":/pictures/background-main.svg"), true });
     buildControls();
     connectControls();
     followState();
@@ -79,10 +76,6 @@ QLabel *Form1::addLabel(const char *name, const QString &text, const QRect &rect
 
 void Form1::buildControls()
 {
-    // The picture's own pale colour shows should it be missing.
-    Palette::useWindowGround(this);
-    setAutoFillBackground(true);
-    Picture::installBackground(this, QStringLiteral(":/pictures/background-main.svg"));
     // The picture draws the boxes of the marks, of the name and the frame of the buttons.
     setStyleSheet(Palette::style(QStringLiteral("QLabel { color: $ink; }"
                                                 "QLabel#inb, QLabel#his { color: $deepteal; }"
@@ -205,12 +198,10 @@ void Form1::Form_Load()
         = Store::guardedRead(m_state.dataFile(QLatin1String(StartupFile)), QStringLiteral("yes"));
     if (runAtStartup.isEmpty())
         runAtStartup = QStringLiteral("yes");
-    Form8 &menu = m_windows.form8();
-    if (runAtStartup == QLatin1String("no")) {
-        menu.mnuStartup->setChecked(false);
+    // The menu's check follows.
+    m_state.setRunAtStartup(runAtStartup != QLatin1String("no"));
+    if (!m_state.runAtStartup())
         return;
-    }
-    menu.mnuStartup->setChecked(true);
     m_state.platform().shellLink.fCreateShellLink(
         QStringLiteral("StartUp"), QStringLiteral("Notavo"),
         AddBackslash(m_state.dataFolder()) + m_state.executableName, QString());
@@ -230,14 +221,9 @@ void Form1::setLabel1Pressed(bool pressed)
 }
 
 // The background is BackgroundMode's; these are the names the other windows know.
-void Form1::EnterBackgroundFromMenu()
+void Form1::EnterBackground(Windows::BackgroundRoute route)
 {
-    m_backgroundMode->enter(BackgroundMode::Route::Menu);
-}
-
-void Form1::EnterBackgroundFromCloseDialog()
-{
-    m_backgroundMode->enter(BackgroundMode::Route::CloseDialog);
+    m_backgroundMode->enter(route);
 }
 
 void Form1::LeaveBackground()

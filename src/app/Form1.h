@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/MessagePolling.h"
+#include "core/Windows.h"
 
 #include <QWidget>
 
@@ -55,10 +56,8 @@ public:
     Glint *Glint1;
     Glint *Glint2;
 
-    // Handlers. Timer1..Timer3 run one tick of the polling; Timer4 reads the aut mark.
-    void Timer1_Timer();
-    void Timer2_Timer();
-    void Timer3_Timer();
+    // Handlers. Timer4's tick (the polling's Timer4) makes the compose clock and the menu's
+    // check follow Auto Time.
     void Timer4_Timer();
     void aut_Click();
     void autret_Click();
@@ -75,20 +74,16 @@ public:
     void Form_MouseDown(Qt::MouseButton button, const QPoint &pos);
     void Image2_MouseUp(Qt::MouseButton button);
 
-    // Runs at once what the next ticks of the running timers would do (the counts after a login
-    // or with Auto Retrieve switched on).
-    void pollNow();
-
     // Opens the popup menu at a screen position.
     void PopUpTrayMenu(const QPoint &globalPos);
     // The screen point for the menu of a mouse event at pos: the client area's origin plus
     // pos, also for a press on the menu button (its own coordinates added to the window's).
     QPoint menuPosition(const QPoint &pos) const;
 
-    // Going to the background: the menu's form hides the viewer, Form3, the browser and the
-    // login window; the close dialog's form only the viewer and the browser.
-    void EnterBackgroundFromMenu();
-    void EnterBackgroundFromCloseDialog();
+    // Going to the background (the registry's enterBackground asks): the menu's route hides
+    // the viewer, Form3, the browser and the login window; the close dialog's only the viewer
+    // and the browser.
+    void EnterBackground(Windows::BackgroundRoute route);
     void LeaveBackground();
     bool inBackground() const;
 
@@ -98,9 +93,6 @@ public:
 
     // Shows name in nam (the start-up and a login).
     void showUserName(const QString &name);
-
-    // Shows the one close dialog (Label1, a close request, the menu's Exit).
-    void showCloseDialog();
 
     // The count texts.
     static QString inboxCountText(int count) { return MessagePolling::inboxCountText(count); }

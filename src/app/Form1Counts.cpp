@@ -6,17 +6,14 @@
 #include "WindowRegistry.h"
 #include "core/AppState.h"
 #include "desktop/Dialogs.h"
-#include "messages/Form4.h"
 #include "widgets/Accessibility.h"
-#include "widgets/FileListBox.h"
+#include "widgets/OptionMark.h"
 #include "widgets/PictureButton.h"
 
 #include <QLabel>
 #include <QTimer>
 
 namespace {
-
-const QLatin1String On("X");
 
 // Labels are written only when their text changes, so a steady count causes no redrawing;
 // a change is also read out by a screen reader.
@@ -58,12 +55,12 @@ void Form1::followPolling()
 
 void Form1::showAutoTime(bool on)
 {
-    setText(aut, on ? QString(On) : QString());
+    setText(aut, OptionMark::text(on));
 }
 
 void Form1::showAutoRetrieve(bool on)
 {
-    setText(autret, on ? QString(On) : QString());
+    setText(autret, OptionMark::text(on));
 }
 
 void Form1::clearCounts()
@@ -72,34 +69,14 @@ void Form1::clearCounts()
     his->setText(QString());
 }
 
-void Form1::pollNow()
-{
-    m_polling->pollNow();
-}
-
-void Form1::Timer1_Timer()
-{
-    m_polling->pollInbox();
-}
-
-void Form1::Timer2_Timer()
-{
-    m_polling->takeWaitingCount();
-}
-
-void Form1::Timer3_Timer()
-{
-    m_polling->pollHistory();
-}
-
 void Form1::Timer4_Timer()
 {
-    // The mark is the option as the user sees it: whoever writes "X" or nothing into it, the
-    // option follows; any other text changes nothing.
-    const QString mark = aut->text();
-    if (mark != On && !mark.isEmpty())
+    // The mark follows the option; the one mark read back: whoever writes "X" or nothing
+    // into it, the option follows, and any other text changes nothing.
+    const std::optional<bool> mark = OptionMark::read(aut);
+    if (!mark)
         return;
-    m_state.setAutoTime(mark == On);
+    m_state.setAutoTime(*mark);
     m_windows.followAutoTime();
 }
 
@@ -141,11 +118,8 @@ void Form1::ret_MouseUp()
                            QStringLiteral("No Messages"), Dialogs::Icon::Exclamation);
     }
 
-    // Only a loaded browser has a list worth re-reading.
-    if (m_state.autoRetrieve()) {
-        if (Form4 *browser = m_windows.form4IfLoaded())
-            browser->File1->refresh();
-    }
+    if (m_state.autoRetrieve())
+        m_windows.refreshBrowser();
 
     // The History count as its timer would write it, without a box.
     m_polling->pollHistory();

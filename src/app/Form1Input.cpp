@@ -2,7 +2,6 @@
 // new-message icon, the close mark and the menu; closing asks the close dialog.
 #include "Form1.h"
 
-#include "Form6.h"
 #include "Form8.h"
 #include "WindowRegistry.h"
 #include "core/AppState.h"
@@ -15,14 +14,6 @@
 
 #include <utility>
 
-void Form1::showCloseDialog()
-{
-    Form6 &dialog = m_windows.form6();
-    dialog.show();
-    dialog.raise();
-    dialog.activateWindow();
-}
-
 void Form1::Label1_MouseDown()
 {
     setLabel1Pressed(true);
@@ -31,7 +22,7 @@ void Form1::Label1_MouseDown()
 void Form1::Label1_MouseUp()
 {
     setLabel1Pressed(false);
-    showCloseDialog();
+    m_windows.showCloseDialog();
 }
 
 void Form1::Form_MouseDown(Qt::MouseButton button, const QPoint &pos)
@@ -49,7 +40,7 @@ void Form1::closeEvent(QCloseEvent *event)
     }
     // Otherwise the program ends only through the close dialog.
     event->ignore();
-    showCloseDialog();
+    m_windows.showCloseDialog();
 }
 
 void Form1::mousePressEvent(QMouseEvent *event)

@@ -1,11 +1,11 @@
 #include "Form6.h"
 
-#include "Form1.h"
 #include "WindowRegistry.h"
 #include "core/AppState.h"
+#include "widgets/FixedWindow.h"
 #include "widgets/LabelControl.h"
+#include "widgets/OptionMark.h"
 #include "widgets/Palette.h"
-#include "widgets/Picture.h"
 #include "widgets/PictureButton.h"
 #include "widgets/Twips.h"
 
@@ -14,33 +14,22 @@
 #include <QLabel>
 #include <QMouseEvent>
 
-namespace {
-
-const QLatin1String Chosen("X");
-
-} // namespace
-
 Form6::Form6(WindowRegistry &windows, QWidget *parent)
     : QWidget(parent, Qt::Dialog)
     , m_windows(windows)
 {
-    setObjectName(QStringLiteral("Form6"));
-    setWindowTitle(QStringLiteral("Quit Notavo"));
-    setWindowIcon(QIcon(QStringLiteral(":/pictures/notavo.svg")));
-    setFixedSize(twipsSize(4500, 2400));
-    Palette::useLayoutFont(this);
-
-    Palette::useWindowGround(this);
-    setAutoFillBackground(true);
-    Picture::installBackground(this, QStringLiteral(":/pictures/background-close.svg"));
+    FixedWindow::setUp(this,
+                       { "Form6", QStringLiteral("Quit Notavo"), twipsSize(4500, 2400),
+                         QStringLiteral(":/pictures/background-close.svg"), true });
     setStyleSheet(Palette::style(
         QStringLiteral("QLabel { color: $ink; }"
                        "QLabel#qui, QLabel#min { background: $white; border: 1px solid $teal;"
                        " font-weight: bold; }")));
 
-    qui = addLabel("qui", QString(), twips(480, 540, 255, 255));
+    qui = addLabel("qui", OptionMark::text(m_choice == Choice::Quit), twips(480, 540, 255, 255));
     Label1 = addLabel("Label1", tr("Quit Notavo"), twips(900, 510, 3300, 315));
-    min = addLabel("min", Chosen, twips(480, 1020, 255, 255));
+    min = addLabel("min", OptionMark::text(m_choice == Choice::Background),
+                   twips(480, 1020, 255, 255));
     Label2 = addLabel("Label2", tr("Run in background"), twips(900, 990, 3300, 315));
     qui->setAlignment(Qt::AlignCenter);
     min->setAlignment(Qt::AlignCenter);
@@ -76,33 +65,32 @@ QLabel *Form6::addLabel(const char *name, const QString &text, const QRect &rect
     return label;
 }
 
+void Form6::setChoice(Choice choice)
+{
+    m_choice = choice;
+    qui->setText(OptionMark::text(choice == Choice::Quit));
+    min->setText(OptionMark::text(choice == Choice::Background));
+}
+
+// Clicking the chosen mark changes nothing; the other one moves the choice.
 void Form6::qui_Click()
 {
-    if (qui->text() == Chosen)
-        return;
-    qui->setText(Chosen);
-    min->setText(QString());
+    setChoice(Choice::Quit);
 }
 
 void Form6::min_Click()
 {
-    if (min->text() == Chosen)
-        return;
-    min->setText(Chosen);
-    qui->setText(QString());
+    setChoice(Choice::Background);
 }
 
 void Form6::oki_MouseUp()
 {
-    if (qui->text() == Chosen) {
+    if (m_choice == Choice::Quit) {
         // At once: no window is asked, nothing is saved.
         m_windows.state().quitProgram();
         return;
     }
-    if (min->text() == Chosen) {
-        if (Form1 *main = m_windows.form1())
-            main->EnterBackgroundFromCloseDialog();
-    }
+    m_windows.enterBackground(Windows::BackgroundRoute::CloseDialog);
     m_windows.unload(this);
 }
 

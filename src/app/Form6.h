@@ -24,6 +24,11 @@ public:
     PictureButton *can;
     PictureButton *canp;
 
+    // The choice the marks show; the confirm button acts on it.
+    enum class Choice { Quit, Background };
+    Choice choice() const { return m_choice; }
+    void setChoice(Choice choice);
+
     void qui_Click();
     void min_Click();
     void oki_MouseUp();
@@ -38,4 +43,5 @@ private:
     QLabel *addLabel(const char *name, const QString &text, const QRect &rect);
 
     WindowRegistry &m_windows;
+    Choice m_choice = Choice::Background;
 };

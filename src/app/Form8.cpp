@@ -1,35 +1,16 @@
 #include "Form8.h"
 
-#include "Form1.h"
-#include "Form6.h"
-#include "WindowRegistry.h"
-#include "about.h"
 #include "core/AppState.h"
+#include "core/Windows.h"
 #include "desktop/Dialogs.h"
-#include "messages/newmes.h"
 #include "store/Store.h"
 
 #include <QAction>
-#include <QLabel>
 #include <QMenu>
-#include <QTimer>
 
-namespace {
-
-void showWindow(QWidget &window)
-{
-    // Showing a window that is already open brings it forward.
-    window.show();
-    window.raise();
-    window.activateWindow();
-}
-
-} // namespace
-
-Form8::Form8(WindowRegistry &windows, QWidget *parent)
+Form8::Form8(AppState &state, QWidget *parent)
     : QWidget(parent)
-    , m_windows(windows)
-    , m_state(windows.state())
+    , m_state(state)
 {
     setObjectName(QStringLiteral("Form8"));
 
@@ -67,11 +48,13 @@ Form8::Form8(WindowRegistry &windows, QWidget *parent)
     mnuBarLine3 = addSeparator(mnu, "mnuBarLine3");
     mnuExit = addItem(mnu, "mnuExit", tr("&Exit"), QString(), &Form8::mnuExit_Click);
 
-    // The option checks follow the options, whoever switches them.
+    // The checks follow the options, whoever switches them.
     mnuAutoTime->setChecked(m_state.autoTime());
     mnuAutoRet->setChecked(m_state.autoRetrieve());
+    mnuStartup->setChecked(m_state.runAtStartup());
     connect(&m_state, &AppState::autoTimeChanged, mnuAutoTime, &QAction::setChecked);
     connect(&m_state, &AppState::autoRetrieveChanged, mnuAutoRet, &QAction::setChecked);
+    connect(&m_state, &AppState::runAtStartupChanged, mnuStartup, &QAction::setChecked);
 }
 
 QAction *Form8::createItem(QMenu *menu, const char *name, const QString &caption,
@@ -135,22 +118,17 @@ void Form8::popUp(const QPoint &globalPos)
 
 void Form8::mnuNewMessage_Click()
 {
-    newmes &compose = m_windows.compose();
-    compose.clearFields();
-    showWindow(compose);
-    // A freshly built compose window starts with its clock off: let Auto Time set it now.
-    if (Form1 *main = m_windows.form1())
-        main->Timer4_Timer();
+    m_state.windows().showCompose();
 }
 
 void Form8::mnuInbox_Click()
 {
-    m_windows.openInbox();
+    m_state.windows().openInbox();
 }
 
 void Form8::mnuHistory_Click()
 {
-    m_windows.openHistory();
+    m_state.windows().openHistory();
 }
 
 void Form8::mnuAutoTime_Click()
@@ -168,44 +146,40 @@ void Form8::mnuAutoRet_Click()
 void Form8::mnuStartup_Click()
 {
     // The shortcut follows at the next start.
-    const bool wasChecked = mnuStartup->isChecked();
-    mnuStartup->setChecked(!wasChecked);
+    const bool on = !m_state.runAtStartup();
     const StoreResult written
         = Store::writeSingleValue(m_state.dataFile(QStringLiteral("st.kfl")),
-                                  wasChecked ? QStringLiteral("no") : QStringLiteral("yes"));
+                                  on ? QStringLiteral("yes") : QStringLiteral("no"));
     if (!written.ok()) {
-        // The file keeps its old value; the mark must not claim otherwise.
-        mnuStartup->setChecked(wasChecked);
+        // The file keeps its old value, and so does the option.
         m_state.dialogs().messageBox(written.describe(), Dialogs::applicationTitle(),
                                      Dialogs::Icon::Exclamation);
+        return;
     }
+    m_state.setRunAtStartup(on);
 }
 
 void Form8::mnuRuninBack_Click()
 {
-    if (Form1 *main = m_windows.form1())
-        main->EnterBackgroundFromMenu();
+    m_state.windows().enterBackground(Windows::BackgroundRoute::Menu);
 }
 
 void Form8::mnuLog_Click()
 {
-    m_windows.showLogin();
+    m_state.windows().showLogin();
 }
 
 void Form8::mnuusopt_Click()
 {
-    m_windows.showUserOptions();
+    m_state.windows().showUserOptions();
 }
 
 void Form8::mnuAbout_Click()
 {
-    showWindow(m_windows.aboutWindow());
+    m_state.windows().showAbout();
 }
 
 void Form8::mnuExit_Click()
 {
-    if (Form1 *main = m_windows.form1())
-        main->showCloseDialog();
-    else
-        showWindow(m_windows.form6());
+    m_state.windows().showCloseDialog();
 }

@@ -3,17 +3,18 @@
 #include <QWidget>
 
 class AppState;
-class WindowRegistry;
 class QAction;
 class QMenu;
 
 // The hidden window that owns the program's one popup menu. It is never shown; the main window
-// opens its menu at the mouse. The shortcut texts beside the items are labels only.
+// opens its menu at the mouse. The shortcut texts beside the items are labels only. A command
+// asks for a result through the window verbs (the registry, or the main window through it) and
+// switches an option in the state, whose checks follow; it touches no other window.
 class Form8 : public QWidget
 {
     Q_OBJECT
 public:
-    explicit Form8(WindowRegistry &windows, QWidget *parent = nullptr);
+    explicit Form8(AppState &state, QWidget *parent = nullptr);
 
     QMenu *mnu;
     QAction *mnuNewMessage;
@@ -64,6 +65,5 @@ private:
     QAction *addSeparator(QMenu *menu, const char *name);
     QMenu *addSubmenu(QMenu *menu, const char *name, const QString &caption);
 
-    WindowRegistry &m_windows;
     AppState &m_state;
 };

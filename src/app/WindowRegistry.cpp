@@ -13,65 +13,38 @@
 #include "messages/Form4.h"
 #include "messages/newmes.h"
 #include "widgets/FileListBox.h"
+#include "widgets/FixedWindow.h"
 
 #include <QAction>
-
-namespace {
-
-// The windows below app/ know only the state; the main window's own know the registry.
-template<typename Window, typename Owner> Window &load(QPointer<Window> &slot, Owner &owner)
-{
-    if (!slot)
-        slot = new Window(owner);
-    return *slot;
-}
-
-// Unloading forgets the window at once, so the next touch builds a fresh one, and deletes it
-// once the handler that asked for it has returned.
-template<typename Window> void unloadSlot(QPointer<Window> &slot)
-{
-    if (Window *window = slot.data()) {
-        slot = nullptr;
-        window->hide();
-        window->deleteLater();
-    }
-}
-
-template<typename Window> bool holds(const QPointer<Window> &slot, const QWidget *window)
-{
-    return window && slot.data() == window;
-}
-
-// Showing a window that is already open brings it forward.
-void showInFront(QWidget &window)
-{
-    window.show();
-    window.raise();
-    window.activateWindow();
-}
-
-} // namespace
 
 WindowRegistry::WindowRegistry(AppState &state)
     : m_state(state)
 {
     Q_INIT_RESOURCE(notavo_pictures);
+    m_slots[Menu].unloads = false;
+    m_slots[CountingLists].unloads = false;
     state.setWindows(this);
 }
 
 WindowRegistry::~WindowRegistry()
 {
-    delete m_form2;
-    delete m_form4;
-    delete m_form5;
-    delete m_form6;
-    delete m_form7;
-    delete m_form8;
-    delete m_about;
-    delete m_newmes;
-    delete m_usopt;
-    delete m_form3;
+    for (Slot &slot : m_slots)
+        delete slot.window.data();
     m_state.setWindows(nullptr);
+}
+
+template<typename Window> Window *WindowRegistry::loaded(Entry entry) const
+{
+    return static_cast<Window *>(m_slots[entry].window.data());
+}
+
+// The windows below app/ know only the state; the main window's own know the registry.
+template<typename Window, typename Owner> Window &WindowRegistry::load(Entry entry, Owner &owner)
+{
+    QPointer<QWidget> &slot = m_slots[entry].window;
+    if (!slot)
+        slot = new Window(owner);
+    return *static_cast<Window *>(slot.data());
 }
 
 Form1 *WindowRegistry::form1() const
@@ -86,50 +59,48 @@ void WindowRegistry::setForm1(Form1 *form)
 
 Form3 &WindowRegistry::form3()
 {
-    if (!m_form3)
-        m_form3 = new Form3(m_state);
-    return *m_form3;
+    return load<Form3>(CountingLists, m_state);
 }
 
 Form2 &WindowRegistry::form2()
 {
-    return load(m_form2, m_state);
+    return load<Form2>(Viewer, m_state);
 }
 Form2 *WindowRegistry::form2IfLoaded() const
 {
-    return m_form2;
+    return loaded<Form2>(Viewer);
 }
 Form4 &WindowRegistry::form4()
 {
-    if (m_form4)
-        return *m_form4;
+    if (Form4 *browser = form4IfLoaded())
+        return *browser;
     auto *browser = new Form4(m_state);
     // Registered before its load routine runs: that may open a box, and whatever touches the
     // browser meanwhile (a timer tick) must find this one, not build a second. Whoever loaded
     // it goes on only after the box, so its own boxes come second.
-    m_form4 = browser;
+    m_slots[Browser].window = browser;
     browser->Form_Load();
     return *browser;
 }
 Form4 *WindowRegistry::form4IfLoaded() const
 {
-    return m_form4;
+    return loaded<Form4>(Browser);
 }
 Form5 &WindowRegistry::form5()
 {
-    return load(m_form5, m_state);
+    return load<Form5>(Login, m_state);
 }
 Form5 *WindowRegistry::form5IfLoaded() const
 {
-    return m_form5;
+    return loaded<Form5>(Login);
 }
 newmes &WindowRegistry::compose()
 {
-    return load(m_newmes, m_state);
+    return load<newmes>(Compose, m_state);
 }
 newmes *WindowRegistry::composeIfLoaded() const
 {
-    return m_newmes;
+    return loaded<newmes>(Compose);
 }
 void WindowRegistry::followAutoTime()
 {
@@ -139,11 +110,11 @@ void WindowRegistry::followAutoTime()
 
 usopt &WindowRegistry::userOptions()
 {
-    return load(m_usopt, m_state);
+    return load<usopt>(UserOptions, m_state);
 }
 usopt *WindowRegistry::userOptionsIfLoaded() const
 {
-    return m_usopt;
+    return loaded<usopt>(UserOptions);
 }
 void WindowRegistry::openInbox()
 {
@@ -157,13 +128,14 @@ void WindowRegistry::openHistory()
 
 void WindowRegistry::refreshBrowser()
 {
-    form4().File1->refresh();
+    if (Form4 *browser = form4IfLoaded())
+        browser->File1->refresh();
 }
 
 void WindowRegistry::setBrowserPattern(const QString &pattern)
 {
-    if (m_form4)
-        m_form4->File1->setPattern(pattern);
+    if (Form4 *browser = form4IfLoaded())
+        browser->File1->setPattern(pattern);
 }
 
 void WindowRegistry::showMessage(const QString &folder, const QString &name, const QString &text)
@@ -173,68 +145,92 @@ void WindowRegistry::showMessage(const QString &folder, const QString &name, con
 
 void WindowRegistry::showLogin()
 {
-    showInFront(form5());
+    FixedWindow::showInFront(&form5());
 }
 
 void WindowRegistry::showUserOptions()
 {
-    showInFront(userOptions());
+    FixedWindow::showInFront(&userOptions());
+}
+
+void WindowRegistry::showCompose()
+{
+    newmes &window = compose();
+    window.clearFields();
+    FixedWindow::showInFront(&window);
+    // A freshly built compose window starts with its clock off: let Auto Time set it now.
+    followAutoTime();
+}
+
+void WindowRegistry::showAbout()
+{
+    FixedWindow::showInFront(&aboutWindow());
+}
+
+void WindowRegistry::showCloseDialog()
+{
+    FixedWindow::showInFront(&form6());
+}
+
+void WindowRegistry::enterBackground(BackgroundRoute route)
+{
+    if (m_form1)
+        m_form1->EnterBackground(route);
 }
 
 bool WindowRegistry::isLoaded(const QWidget *window) const
 {
-    return holds(m_form2, window) || holds(m_form4, window) || holds(m_form5, window)
-        || holds(m_newmes, window) || holds(m_usopt, window) || holds(m_form6, window)
-        || holds(m_form7, window) || holds(m_about, window);
+    if (!window)
+        return false;
+    for (const Slot &slot : m_slots) {
+        if (slot.window.data() == window)
+            return true;
+    }
+    return false;
 }
 
 void WindowRegistry::unload(QWidget *window)
 {
-    if (holds(m_form2, window))
-        unloadSlot(m_form2);
-    else if (holds(m_form4, window))
-        unloadSlot(m_form4);
-    else if (holds(m_form5, window))
-        unloadSlot(m_form5);
-    else if (holds(m_newmes, window))
-        unloadSlot(m_newmes);
-    else if (holds(m_usopt, window))
-        unloadSlot(m_usopt);
-    else if (holds(m_form6, window))
-        unloadSlot(m_form6);
-    else if (holds(m_form7, window))
-        unloadSlot(m_form7);
-    else if (holds(m_about, window))
-        unloadSlot(m_about);
-    else if (window)
-        window->hide();
+    if (!window)
+        return;
+    for (Slot &slot : m_slots) {
+        if (slot.unloads && slot.window.data() == window) {
+            // Forgotten at once, so the next touch builds a fresh one; deleted once the
+            // handler that asked for it has returned.
+            slot.window = nullptr;
+            window->hide();
+            window->deleteLater();
+            return;
+        }
+    }
+    window->hide();
 }
 
 Form6 &WindowRegistry::form6()
 {
-    return load(m_form6, *this);
+    return load<Form6>(CloseDialog, *this);
 }
 Form6 *WindowRegistry::form6IfLoaded() const
 {
-    return m_form6;
+    return loaded<Form6>(CloseDialog);
 }
 Form7 &WindowRegistry::form7()
 {
-    return load(m_form7, *this);
+    return load<Form7>(Splash, *this);
 }
 Form7 *WindowRegistry::form7IfLoaded() const
 {
-    return m_form7;
+    return loaded<Form7>(Splash);
 }
 Form8 &WindowRegistry::form8()
 {
-    return load(m_form8, *this);
+    return load<Form8>(Menu, m_state);
 }
 about &WindowRegistry::aboutWindow()
 {
-    return load(m_about, *this);
+    return load<about>(About, *this);
 }
 about *WindowRegistry::aboutIfLoaded() const
 {
-    return m_about;
+    return loaded<about>(About);
 }

@@ -4,6 +4,8 @@
 
 #include <QPointer>
 
+#include <array>
+
 class AppState;
 class Form1;
 class Form2;
@@ -56,6 +58,10 @@ public:
     void showMessage(const QString &folder, const QString &name, const QString &text) override;
     void showLogin() override;
     void showUserOptions() override;
+    void showCompose() override;
+    void showAbout() override;
+    void showCloseDialog() override;
+    void enterBackground(BackgroundRoute route) override;
     bool isLoaded(const QWidget *window) const override;
     void unload(QWidget *window) override;
 
@@ -72,16 +78,32 @@ public:
     about *aboutIfLoaded() const;
 
 private:
+    // Every window the registry owns has one entry here, and the destructor, isLoaded and
+    // unload walk this table: a window added to it closes as every other does. Deleted in
+    // this order; the counting lists' window last.
+    enum Entry {
+        Viewer,
+        Browser,
+        Login,
+        CloseDialog,
+        Splash,
+        Menu,
+        About,
+        Compose,
+        UserOptions,
+        CountingLists,
+        EntryCount
+    };
+    struct Slot
+    {
+        QPointer<QWidget> window;
+        // The menu and the counting lists' window live as long as the registry.
+        bool unloads = true;
+    };
+    template<typename Window> Window *loaded(Entry entry) const;
+    template<typename Window, typename Owner> Window &load(Entry entry, Owner &owner);
+
     AppState &m_state;
     QPointer<Form1> m_form1;
-    Form3 *m_form3 = nullptr;
-    QPointer<Form2> m_form2;
-    QPointer<Form4> m_form4;
-    QPointer<Form5> m_form5;
-    QPointer<Form6> m_form6;
-    QPointer<Form7> m_form7;
-    QPointer<Form8> m_form8;
-    QPointer<about> m_about;
-    QPointer<newmes> m_newmes;
-    QPointer<usopt> m_usopt;
+    std::array<Slot, EntryCount> m_slots;
 };

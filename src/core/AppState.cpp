@@ -99,6 +99,22 @@ void AppState::setAutoRetrieve(bool on)
     emit autoRetrieveChanged(on);
 }
 
+void AppState::setRunAtStartup(bool on)
+{
+    if (on == m_runAtStartup)
+        return;
+    m_runAtStartup = on;
+    emit runAtStartupChanged(on);
+}
+
+void AppState::setRestoreFlags(const RestoreFlags &flags)
+{
+    if (flags == m_restoreFlags)
+        return;
+    m_restoreFlags = flags;
+    emit restoreFlagsChanged();
+}
+
 void AppState::listRefresh()
 {
     m_inboxList->refresh();

@@ -66,11 +66,24 @@ public:
     // The counts are written again from scratch now (a login changed what they count).
     void restartCounts();
 
-    // Which windows to show again when the program leaves the background: "yes", "no" or "".
-    QString Form2WasShown;
-    QString Form3WasShown;
-    QString Form4WasShown;
-    QString Form5WasShown;
+    // Run at startup: the start-up shortcut is made at each start ("st.kfl" holds "yes" or
+    // nothing); the menu's check follows.
+    bool runAtStartup() const { return m_runAtStartup; }
+    void setRunAtStartup(bool on);
+
+    // Which windows to show again when the program leaves the background, as taken when it
+    // went there; none before it first did. A window not loaded then counts as not shown.
+    struct RestoreFlags
+    {
+        bool Form2WasShown = false;
+        bool Form3WasShown = false;
+        bool Form4WasShown = false;
+        bool Form5WasShown = false;
+        bool operator==(const RestoreFlags &) const = default;
+    };
+    RestoreFlags restoreFlags() const { return m_restoreFlags; }
+    void setRestoreFlags(const RestoreFlags &flags);
+
     // The message text last loaded into or saved from the viewer: its only record of edits.
     QString referenceText;
 
@@ -90,6 +103,8 @@ signals:
     void slotCodeChanged(const QString &code);
     void autoTimeChanged(bool on);
     void autoRetrieveChanged(bool on);
+    void runAtStartupChanged(bool on);
+    void restoreFlagsChanged();
     void userNameShown(const QString &name);
     void countsRestarted();
 
@@ -101,6 +116,9 @@ private:
     // Both options start on, as the main window's marks do.
     bool m_autoTime = true;
     bool m_autoRetrieve = true;
+    // Until the start-up reads the setting, as its menu check is drawn.
+    bool m_runAtStartup = true;
+    RestoreFlags m_restoreFlags;
     FolderPoller *m_poller;
     FileList *m_inboxList;
     FileList *m_historyList;

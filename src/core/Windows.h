@@ -17,7 +17,8 @@ public:
     // The browser, brought to the front on the inbox or on the History folder.
     virtual void openInbox() = 0;
     virtual void openHistory() = 0;
-    // Re-reads the browser's list, loading the browser when it is not.
+    // Re-reads a loaded browser's list. A browser not loaded is not built for it: it reads its
+    // folder when it is.
     virtual void refreshBrowser() = 0;
     // A loaded browser lists pattern from now on; one loaded later opens on the slot's own.
     virtual void setBrowserPattern(const QString &pattern) = 0;
@@ -28,6 +29,18 @@ public:
     // The login and the account window, in front (as they were when already open).
     virtual void showLogin() = 0;
     virtual void showUserOptions() = 0;
+
+    // The compose window with its fields emptied, in front, its clock following Auto Time.
+    virtual void showCompose() = 0;
+    // The About window and the one close dialog, in front.
+    virtual void showAbout() = 0;
+    virtual void showCloseDialog() = 0;
+
+    // The program to the background (the main window answers). The menu's route takes the
+    // viewer, Form3, the browser and the login window along; the close dialog's only the
+    // viewer and the browser.
+    enum class BackgroundRoute { Menu, CloseDialog };
+    virtual void enterBackground(BackgroundRoute route) = 0;
 
     // True while window is the loaded one of its kind (not one unloaded and waiting to go).
     virtual bool isLoaded(const QWidget *window) const = 0;

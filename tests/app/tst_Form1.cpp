@@ -1,10 +1,13 @@
 #include "AppRig.h"
 #include "accounts/Form5.h"
+#include "accounts/usopt.h"
 #include "app/Form3.h"
 #include "app/Form6.h"
 #include "app/Form7.h"
 #include "app/Form8.h"
+#include "app/about.h"
 #include "fs/FileList.h"
+#include "messages/Form2.h"
 #include "messages/Form4.h"
 #include "messages/newmes.h"
 #include "widgets/PictureButton.h"
@@ -12,6 +15,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QTimer>
 #include <QtTest>
 
@@ -34,6 +38,8 @@ private slots:
     void autoTimeFollowsMark();
     void doubleClicks();
     void closeRequestShowsOneDialog();
+    void everyWindowUnloadsAlike_data();
+    void everyWindowUnloadsAlike();
     void closeMark_data();
     void closeMark();
     void marksToggleOncePerDoubleClick();
@@ -375,6 +381,88 @@ void tst_Form1::closeRequestShowsOneDialog()
         dialogs += qobject_cast<Form6 *>(window) != nullptr;
     QCOMPARE(dialogs, 1);
     QCOMPARE(rig.quits, 0);
+}
+
+namespace {
+
+// Each window the registry builds on demand, and the one it holds while loaded.
+struct RegistryWindow
+{
+    QWidget *(*load)(WindowRegistry &);
+    QWidget *(*loaded)(const WindowRegistry &);
+};
+
+const RegistryWindow registryWindows[] = {
+    { [](WindowRegistry &w) -> QWidget * { return &w.form2(); },
+      [](const WindowRegistry &w) -> QWidget * {
+          return w.form2IfLoaded();
+      } },
+    { [](WindowRegistry &w) -> QWidget * { return &w.form4(); },
+      [](const WindowRegistry &w) -> QWidget * {
+          return w.form4IfLoaded();
+      } },
+    { [](WindowRegistry &w) -> QWidget * { return &w.form5(); },
+      [](const WindowRegistry &w) -> QWidget * {
+          return w.form5IfLoaded();
+      } },
+    { [](WindowRegistry &w) -> QWidget * { return &w.compose(); },
+      [](const WindowRegistry &w) -> QWidget * {
+          return w.composeIfLoaded();
+      } },
+    { [](WindowRegistry &w) -> QWidget * { return &w.userOptions(); },
+      [](const WindowRegistry &w) -> QWidget * {
+          return w.userOptionsIfLoaded();
+      } },
+    { [](WindowRegistry &w) -> QWidget * { return &w.form6(); },
+      [](const WindowRegistry &w) -> QWidget * {
+          return w.form6IfLoaded();
+      } },
+    { [](WindowRegistry &w) -> QWidget * { return &w.form7(); },
+      [](const WindowRegistry &w) -> QWidget * {
+          return w.form7IfLoaded();
+      } },
+    { [](WindowRegistry &w) -> QWidget * { return &w.aboutWindow(); },
+      [](const WindowRegistry &w) -> QWidget * {
+          return w.aboutIfLoaded();
+      } },
+};
+
+} // namespace
+
+void tst_Form1::everyWindowUnloadsAlike_data()
+{
+    QTest::addColumn<int>("index");
+    const char *names[]
+        = { "Form2", "Form4", "Form5", "newmes", "usopt", "Form6", "Form7", "about" };
+    for (int i = 0; i < int(std::size(names)); ++i)
+        QTest::newRow(names[i]) << i;
+}
+
+void tst_Form1::everyWindowUnloadsAlike()
+{
+    QFETCH(int, index);
+    const RegistryWindow &kind = registryWindows[index];
+    QPointer<QWidget> first;
+    QPointer<QWidget> second;
+    {
+        AppRig rig;
+        first = kind.load(rig.windows);
+        QVERIFY(rig.windows.isLoaded(first));
+        QCOMPARE(kind.loaded(rig.windows), first.data());
+
+        rig.windows.unload(first);
+        QVERIFY(!rig.windows.isLoaded(first));
+        QVERIFY(!kind.loaded(rig.windows));
+        QTRY_VERIFY(!first);
+        second = kind.load(rig.windows);
+        QVERIFY(second && rig.windows.isLoaded(second));
+        // The menu lives as long as the registry: unloading it only hides it.
+        Form8 *menu = &rig.windows.form8();
+        rig.windows.unload(menu);
+        QCOMPARE(&rig.windows.form8(), menu);
+    }
+    // The registry deletes what it still holds.
+    QVERIFY(!second);
 }
 
 void tst_Form1::closeMark_data()

@@ -28,7 +28,7 @@ void tst_Form1Background::viewerComesBackBrowserStaysClosed()
     QCOMPARE(rig.glint2()->tiptext(), QStringLiteral("Courivo Running in Background"));
     QCOMPARE(rig.glint2()->imagenumber(), 2);
 
-    rig.main.EnterBackgroundFromMenu();
+    rig.windows.enterBackground(Windows::BackgroundRoute::Menu);
     QCOMPARE(rig.p.dialogs.messageTexts(),
              QStringList { "Notavo will now run in background. To open, double click on the "
                            "icon in your system tray." });
@@ -36,10 +36,9 @@ void tst_Form1Background::viewerComesBackBrowserStaysClosed()
     QCOMPARE(rig.p.dialogs.last()->icon, Dialogs::Icon::Exclamation);
     QVERIFY(!rig.main.isVisible());
     QVERIFY(!rig.windows.form2().isVisible());
-    QCOMPARE(rig.state.Form2WasShown, QStringLiteral("yes"));
-    QCOMPARE(rig.state.Form3WasShown, QStringLiteral("no"));
-    QCOMPARE(rig.state.Form4WasShown, QStringLiteral("no"));
-    QCOMPARE(rig.state.Form5WasShown, QStringLiteral("no"));
+    const AppState::RestoreFlags flags = rig.state.restoreFlags();
+    QVERIFY(flags.Form2WasShown);
+    QVERIFY(!flags.Form3WasShown && !flags.Form4WasShown && !flags.Form5WasShown);
     QVERIFY(rig.glint2()->InTray());
     // A window never opened is not loaded just to be hidden.
     QVERIFY(!rig.windows.form4IfLoaded());
@@ -62,16 +61,16 @@ void tst_Form1Background::closeDialogRouteKeepsLoginWindow()
     rig.main.show();
     rig.windows.form4().show();
     rig.windows.form5().show();
-    rig.state.Form5WasShown = QStringLiteral("earlier");
+    // Flags from an earlier trip, which this route must leave alone.
+    rig.state.setRestoreFlags({ .Form3WasShown = true, .Form5WasShown = true });
 
-    rig.main.EnterBackgroundFromCloseDialog();
+    rig.windows.enterBackground(Windows::BackgroundRoute::CloseDialog);
     QVERIFY(!rig.main.isVisible());
     QVERIFY(!rig.windows.form4().isVisible());
     QVERIFY(rig.windows.form5().isVisible());
-    QCOMPARE(rig.state.Form2WasShown, QStringLiteral("no"));
-    QCOMPARE(rig.state.Form4WasShown, QStringLiteral("yes"));
-    QCOMPARE(rig.state.Form3WasShown, QString());
-    QCOMPARE(rig.state.Form5WasShown, QStringLiteral("earlier"));
+    const AppState::RestoreFlags flags = rig.state.restoreFlags();
+    QVERIFY(!flags.Form2WasShown && flags.Form4WasShown);
+    QVERIFY(flags.Form3WasShown && flags.Form5WasShown);
     QVERIFY(rig.glint2()->InTray());
 
     rig.main.LeaveBackground();
@@ -84,17 +83,17 @@ void tst_Form1Background::enteringTwiceForgetsTheWindows()
     AppRig rig;
     rig.main.show();
     rig.windows.form2().show();
-    rig.main.EnterBackgroundFromMenu();
-    rig.main.EnterBackgroundFromMenu();
+    rig.windows.enterBackground(Windows::BackgroundRoute::Menu);
+    rig.windows.enterBackground(Windows::BackgroundRoute::Menu);
     QCOMPARE(rig.p.dialogs.calls().size(), 2);
-    QCOMPARE(rig.state.Form2WasShown, QStringLiteral("no"));
+    QVERIFY(!rig.state.restoreFlags().Form2WasShown);
 
     rig.main.LeaveBackground();
     QVERIFY(rig.main.isVisible());
     QVERIFY(!rig.windows.form2().isVisible());
 
     // A second start of the program brings it back the same way.
-    rig.main.EnterBackgroundFromMenu();
+    rig.windows.enterBackground(Windows::BackgroundRoute::Menu);
     rig.main.bringForward();
     QVERIFY(rig.main.isVisible());
     QVERIFY(!rig.main.inBackground());
@@ -123,7 +122,7 @@ void tst_Form1Background::withoutTrayTheWindowStaysReachable()
     rig.main.show();
     rig.windows.form2().show();
 
-    rig.main.EnterBackgroundFromMenu();
+    rig.windows.enterBackground(Windows::BackgroundRoute::Menu);
     // Not every desktop has a task bar; every one lists its open windows.
     QCOMPARE(rig.p.dialogs.last()->text,
              QStringLiteral("Notavo will now run in background. To open, switch to the Notavo 3.0 "

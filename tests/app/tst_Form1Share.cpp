@@ -49,9 +49,11 @@ void tst_Form1Share::stoppedShareFreezesNothing()
     connect(&heartbeat, &QTimer::timeout, this,
             [&] { longestGapMs = qMax(longestGapMs, sinceTick.restart()); });
     heartbeat.start();
-    rig.main.showCloseDialog();
+    rig.windows.showCloseDialog();
     QTest::qWait(1500);
-    rig.main.pollNow();
+    // Auto Retrieve switched back on re-reads at once.
+    rig.state.setAutoRetrieve(false);
+    rig.state.setAutoRetrieve(true);
     rig.windows.form3().File1->refresh();
     QTest::qWait(1500);
     heartbeat.stop();

@@ -70,7 +70,7 @@ void tst_SessionEnd::sessionQuitEndsWithoutAsking()
         compose.show();
         compose.Text3->setPlainText(QStringLiteral("half a message"));
     } else if (scene == QLatin1String("close dialog")) {
-        rig.main.showCloseDialog();
+        rig.windows.showCloseDialog();
     } else if (scene == QLatin1String("splash")) {
         rig.main.hide();
         rig.windows.form7().show();

@@ -29,6 +29,14 @@ public:
     }
     void showLogin() override { calls.append(QStringLiteral("showLogin")); }
     void showUserOptions() override { calls.append(QStringLiteral("showUserOptions")); }
+    void showCompose() override { calls.append(QStringLiteral("showCompose")); }
+    void showAbout() override { calls.append(QStringLiteral("showAbout")); }
+    void showCloseDialog() override { calls.append(QStringLiteral("showCloseDialog")); }
+    void enterBackground(BackgroundRoute route) override
+    {
+        calls.append(route == BackgroundRoute::Menu ? QStringLiteral("enterBackground menu")
+                                                    : QStringLiteral("enterBackground close"));
+    }
     bool isLoaded(const QWidget *window) const override
     {
         return window && !m_unloaded.contains(window);

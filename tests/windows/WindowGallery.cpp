@@ -50,9 +50,6 @@ WindowGallery::WindowGallery()
     , main(windows)
 {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/notavo.svg")));
-    // The pictures are looked at, not the polling: the counts are read once below.
-    for (QTimer *timer : { main.Timer1, main.Timer2, main.Timer3, main.Timer4 })
-        timer->stop();
     dir.makeFolder(QStringLiteral("History"));
     dir.write(QStringLiteral("Lunch order.msg"),
               message("Normal", "Anna Berg", "Reception",
@@ -72,8 +69,11 @@ WindowGallery::WindowGallery()
     windows.form3().File1->setPath(state.dataFolder());
     windows.form3().File2->setPath(state.historyFolder());
     main.nam->setText(QStringLiteral("Anna Berg"));
-    main.Timer1_Timer();
-    main.Timer3_Timer();
+    // The counts written at once, as after a login; then the pictures are looked at, not the
+    // polling.
+    state.restartCounts();
+    for (QTimer *timer : { main.Timer1, main.Timer2, main.Timer3, main.Timer4 })
+        timer->stop();
 }
 
 WindowGallery::~WindowGallery()
