@@ -15,6 +15,7 @@
 #include "widgets/Accessibility.h"
 #include "widgets/FixedWindow.h"
 #include "widgets/LabelControl.h"
+#include "widgets/OptionMark.h"
 #include "widgets/Palette.h"
 #include "widgets/Picture.h"
 #include "widgets/PictureButton.h"
@@ -93,9 +94,11 @@ void Form1::buildControls()
     inb->setToolTip(tr("Double-click to open the inbox"));
     his->setToolTip(tr("Double-click to open the History"));
 
-    aut = addLabel("aut", QStringLiteral("X"), twips(120, 1440, 255, 255));
+    // The marks show the options; they follow them from here on (followState).
+    aut = addLabel("aut", OptionMark::text(m_state.autoTime()), twips(120, 1440, 255, 255));
     Label3 = addLabel("Label3", tr("Auto Time"), twips(480, 1440, 1095, 255));
-    autret = addLabel("autret", QStringLiteral("X"), twips(120, 1800, 255, 255));
+    autret
+        = addLabel("autret", OptionMark::text(m_state.autoRetrieve()), twips(120, 1800, 255, 255));
     Label6 = addLabel("Label6", tr("Auto Retrieve Messages"), twips(480, 1800, 2655, 255));
     for (QLabel *mark : { aut, autret }) {
         mark->setFont(pointFont(base, 9, true));
