@@ -56,8 +56,8 @@ public:
     Glint *Glint1;
     Glint *Glint2;
 
-    // Handlers. Timer4's tick (the polling's Timer4) makes the compose clock and the menu's
-    // check follow Auto Time.
+    // Handlers. Timer4_Timer runs at each tick of the polling's Timer4: the compose clock and
+    // the menu's check follow Auto Time.
     void Timer4_Timer();
     void aut_Click();
     void autret_Click();
