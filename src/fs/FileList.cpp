@@ -1,46 +1,34 @@
 #include "FileList.h"
 
+#include "FolderListing.h"
 #include "SafeFile.h"
 
 #include <QFile>
-#include <QRegularExpression>
 
 #include <algorithm>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
-
-namespace {
-
-bool lessWithoutCase(const QString &a, const QString &b)
-{
-    const int order = a.compare(b, Qt::CaseInsensitive);
-    return order != 0 ? order < 0 : a < b;
-}
-
-} // namespace
 
 FileList::FileList(QObject *parent)
     : QObject(parent)
 {
     connect(&m_watch, &FolderWatch::changed, this, &FileList::changePending);
-    m_watch.setNameFilter([this](const QString &name) { return matches(name); });
+    m_watch.setNameFilter(
+        [this](const char *name, std::size_t length) { return m_pattern.matches(name, length); });
 }
 
 FileList::~FileList()
 {
     if (m_poller)
-        m_poller->forget(this);
+        m_poller->forget(m_ticket);
 }
 
 void FileList::setPoller(FolderPoller *poller, int intervalMs)
 {
-    if (m_poller && m_poller != poller)
-        m_poller->forget(this);
+    if (m_poller)
+        m_poller->forget(m_ticket);
+    m_ticket = 0;
     m_poller = poller;
     m_pollIntervalMs = intervalMs;
-    m_following = false;
     followInBackground();
 }
 
@@ -53,27 +41,45 @@ void FileList::followInBackground()
 {
     if (!m_poller)
         return;
-    // Answers about an earlier folder or pattern are dropped.
-    ++m_generation;
-    m_havePolled = false;
-    m_adoptRequested = false;
-    m_polledOk = !m_readFailed;
-    m_following = polledInBackground();
-    if (m_following)
-        m_poller->follow(this, m_path, m_pattern, m_generation, m_pollIntervalMs);
-    else
-        m_poller->forget(this);
+    // Answers about an earlier folder or pattern come with the old ticket: they are dropped.
+    m_poller->forget(m_ticket);
+    m_ticket = 0;
+    m_waiting.reset();
+    if (!polledInBackground()) {
+        m_follow = Follow::Reading;
+        return;
+    }
+    // The share's first answer fills the list.
+    m_follow = Follow::RefreshWaiting;
+    const QString folder = m_path;
+    const QString pattern = m_pattern.text();
+    m_ticket = m_poller->follow(
+        folder, folder + QLatin1Char('\n') + pattern,
+        [folder, pattern](QStringList *names) {
+            return FolderListing::read(folder, NamePattern(pattern), names);
+        },
+        [this](const FolderPoller::Answer &answer) { takeAnswer(answer); }, m_pollIntervalMs);
 }
 
 bool FileList::setPath(const QString &folder)
 {
     // Watch first, so that nothing changing during the read goes unnoticed.
     m_watch.watch(folder);
+    if (m_poller && m_watch.mode() == FolderWatch::Mode::Poll) {
+        // A share: nothing here may wait for it.
+        m_path = folder;
+        FolderPoller::Answer latest;
+        const bool known = m_poller->latest(folder + QLatin1Char('\n') + m_pattern.text(), &latest);
+        m_listedOk = !known || latest.ok;
+        setNames(known ? std::move(latest.names) : QStringList());
+        followInBackground();
+        return m_listedOk;
+    }
     m_watch.markFullRead();
     QStringList names;
-    if (!readFolder(folder, m_pattern, &names)) {
+    if (!FolderListing::read(folder, m_pattern, &names)) {
         setNames({});
-        m_readFailed = true;
+        m_listedOk = false;
         // With no folder to keep, this one is listed as soon as it can be (a History folder
         // that appears later).
         if (m_path.isEmpty())
@@ -84,7 +90,7 @@ bool FileList::setPath(const QString &folder)
         return false;
     }
     m_path = folder;
-    m_readFailed = false;
+    m_listedOk = true;
     setNames(std::move(names));
     followInBackground();
     return true;
@@ -92,13 +98,22 @@ bool FileList::setPath(const QString &folder)
 
 void FileList::setPattern(const QString &pattern)
 {
-    m_pattern = pattern;
-    m_readFailed = true; // the names held were chosen by the old pattern
+    m_pattern = NamePattern(pattern);
     if (m_path.isEmpty()) {
         setNames({});
         return;
     }
-    // Read here, so the new pattern's count is there at once; the poller then lists anew.
+    if (polledInBackground()) {
+        FolderPoller::Answer latest;
+        const bool known = m_poller->latest(m_path + QLatin1Char('\n') + pattern, &latest);
+        m_listedOk = !known || latest.ok;
+        setNames(known ? std::move(latest.names) : QStringList());
+        followInBackground();
+        return;
+    }
+    // Read here, so the new pattern's count is there at once. The names held were chosen by
+    // the old pattern: read in full.
+    m_listedOk = false;
     readWholeFolder();
     followInBackground();
 }
@@ -109,13 +124,13 @@ bool FileList::refresh()
         setNames({});
         return false;
     }
-    if (polledInBackground()) {
-        const bool ok = adoptPolledAnswer();
-        m_adoptRequested = true;
-        m_poller->request(this);
-        return ok;
+    if (m_follow != Follow::Reading) {
+        adoptWaitingAnswer();
+        m_follow = Follow::RefreshWaiting;
+        m_poller->request(m_ticket);
+        return m_listedOk;
     }
-    if (m_readFailed)
+    if (!m_listedOk)
         return readWholeFolder();
     FolderWatch::Changes changes = m_watch.takeChanges();
     if (changes.fullReadNeeded)
@@ -125,50 +140,51 @@ bool FileList::refresh()
     return true;
 }
 
-bool FileList::adoptPolledAnswer()
+void FileList::adoptWaitingAnswer()
 {
-    if (m_havePolled) {
-        m_havePolled = false;
-        m_polledOk = m_polled.ok;
-        setNames(std::move(m_polled.names));
-        m_polled.names.clear();
-    }
-    return m_polledOk;
+    if (!m_waiting)
+        return;
+    m_listedOk = m_waiting->ok;
+    setNames(std::move(m_waiting->names));
+    m_waiting.reset();
 }
 
-void FileList::takePolledAnswer(const FolderPoller::Answer &answer)
+void FileList::takeAnswer(const FolderPoller::Answer &answer)
 {
-    if (answer.generation != m_generation)
-        return;
-    m_polled = answer;
-    m_havePolled = true;
-    if (answer.requested && m_adoptRequested) {
+    if (answer.requested && m_follow == Follow::RefreshWaiting) {
         // The fresh listing a refresh() asked for: the names follow now, and so do those who
         // show them.
-        m_adoptRequested = false;
+        m_follow = Follow::Polled;
+        m_waiting = answer;
         const QStringList before = m_names;
-        adoptPolledAnswer();
+        adoptWaitingAnswer();
         if (m_names != before)
             emit changePending();
         return;
     }
-    if (answer.ok != m_polledOk || answer.names != m_names)
+    const bool differs = answer.ok != (m_waiting ? m_waiting->ok : m_listedOk)
+        || answer.names != (m_waiting ? m_waiting->names : m_names);
+    m_waiting = answer;
+    if (differs)
         emit changePending();
 }
 
 bool FileList::readWholeFolder()
 {
     // After a failure the folder may have come back (or been replaced): watch it afresh.
-    if (m_readFailed)
+    if (!m_listedOk)
         m_watch.watch(m_path);
+    // Watched anew, the folder may have turned out to be on a share (or no longer).
+    if (polledInBackground() != (m_follow != Follow::Reading)) {
+        followInBackground();
+        if (m_follow != Follow::Reading)
+            return m_listedOk;
+    }
     m_watch.markFullRead();
     QStringList names;
-    const bool ok = readFolder(m_path, m_pattern, &names);
-    m_readFailed = !ok;
+    const bool ok = FolderListing::read(m_path, m_pattern, &names);
+    m_listedOk = ok;
     setNames(ok ? std::move(names) : QStringList());
-    // Watched anew, the folder may have turned out to be on a share (or no longer).
-    if (polledInBackground() != m_following)
-        followInBackground();
     return ok;
 }
 
@@ -184,7 +200,8 @@ void FileList::applyChangedNames(const QSet<QString> &changed)
         if (name.startsWith(QLatin1Char('.')) || !matches(name))
             continue;
         const bool listed = SafeFile::isListable(fd, QFile::encodeName(name).constData());
-        const auto at = std::lower_bound(names.begin(), names.end(), name, lessWithoutCase);
+        const auto at
+            = std::lower_bound(names.begin(), names.end(), name, FolderListing::lessWithoutCase);
         const bool present = at != names.end() && *at == name;
         if (listed && !present)
             names.insert(at, name);
@@ -197,44 +214,7 @@ void FileList::applyChangedNames(const QSet<QString> &changed)
 
 bool FileList::matches(const QString &name) const
 {
-    return matches(m_pattern, name);
-}
-
-bool FileList::matches(const QString &pattern, const QString &name)
-{
-    // Patterns are "*.ext" in practice; anything else goes through the general wildcard rule.
-    if (pattern.startsWith(QLatin1String("*.")) && pattern.indexOf(QLatin1Char('*'), 1) < 0
-        && pattern.indexOf(QLatin1Char('?')) < 0) {
-        const QStringView extension = QStringView(pattern).mid(1);
-        return name.size() > extension.size() && name.endsWith(extension, Qt::CaseInsensitive);
-    }
-    const QRegularExpression wildcard(QRegularExpression::wildcardToRegularExpression(pattern),
-                                      QRegularExpression::CaseInsensitiveOption);
-    return wildcard.match(name).hasMatch();
-}
-
-bool FileList::readFolder(const QString &folder, const QString &pattern, QStringList *names)
-{
-    // List through one handle, so the type checks below ask the folder that was listed. A
-    // folder that is itself a link is refused: it could point out of the data folder.
-    const int fd = SafeFile::openFolder(folder);
-    if (fd < 0)
-        return false;
-    const bool listed = SafeFile::forEachEntry(fd, [&](const char *entry, unsigned char type) {
-        if (entry[0] == '.')
-            return true;
-        const QString name = QFile::decodeName(entry);
-        // A name that is not valid in the system's encoding could be listed but never opened.
-        if (!matches(pattern, name) || QFile::encodeName(name) != entry)
-            return true;
-        // The type alone cannot tell a second hard link to a private file.
-        if ((type == DT_REG || type == DT_UNKNOWN) && SafeFile::isListable(fd, entry))
-            names->append(name);
-        return true;
-    });
-    ::close(fd);
-    std::sort(names->begin(), names->end(), lessWithoutCase);
-    return listed;
+    return m_pattern.matches(name);
 }
 
 void FileList::setNames(QStringList names)

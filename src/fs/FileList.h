@@ -2,11 +2,14 @@
 
 #include "FolderPoller.h"
 #include "FolderWatch.h"
+#include "NamePattern.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 // A folder listing with a wildcard pattern, like a directory file list control: it holds the
 // regular files of one folder whose names match the pattern, sorted without regard to case.
@@ -18,11 +21,14 @@
 // called; its names never change in between. A FolderWatch makes refresh() cheap: an
 // unchanged folder is not read again, and a change the system named updates just that name.
 //
-// A list given a FolderPoller has a share polled on the poller's thread: refresh() then never
-// waits for the share. It takes the poller's latest listing at once and asks for a fresh one
-// when the folder changed through this computer, whose names follow as soon as the share
-// answers (namesChanged); other computers' changes follow within the poll interval. While the
-// share does not answer, the list keeps its last names.
+// A list given a FolderPoller has a share polled on the poller's thread: nothing then waits
+// for the share on the list's thread, not even setting the folder or the pattern. Those take
+// the latest listing of the same folder and pattern the poller has (another list's) or none,
+// and the names follow as soon as the share answers (namesChanged). refresh() takes the
+// poller's latest listing at once and asks for a fresh one when the folder changed through
+// this computer, whose names follow as soon as the share answers; other computers' changes
+// follow within the poll interval (changePending). While the share does not answer, the list
+// keeps its last names.
 class FileList : public QObject
 {
     Q_OBJECT
@@ -36,10 +42,11 @@ public:
     QString path() const { return m_path; }
     // Points the list at folder and reads it. When the folder cannot be listed, returns false,
     // keeps the previous folder (or, with none, takes this one to list once it can be) and
-    // holds no names (count 0).
+    // holds no names (count 0). A polled share is not read here: the folder is taken, and the
+    // result is the latest listing's (true when there is none yet).
     bool setPath(const QString &folder);
 
-    QString pattern() const { return m_pattern; }
+    QString pattern() const { return m_pattern.text(); }
     // Sets the pattern ("*.ms3") and re-reads the folder.
     void setPattern(const QString &pattern);
 
@@ -55,14 +62,6 @@ public:
 
     // True when name matches the pattern (the extension part without regard to case).
     bool matches(const QString &name) const;
-    static bool matches(const QString &pattern, const QString &name);
-
-    // Reads the names of folder that pattern lists, sorted; false when it cannot be listed.
-    // Safe on any thread.
-    static bool readFolder(const QString &folder, const QString &pattern, QStringList *names);
-
-    // A listing from the poller (on this list's thread).
-    void takePolledAnswer(const FolderPoller::Answer &answer);
 
 signals:
     // Emitted after a read that changed the names.
@@ -71,24 +70,32 @@ signals:
     void changePending();
 
 private:
+    // How the names follow the folder.
+    enum class Follow {
+        Reading, // read on this thread (a local folder, or no poller)
+        Polled, // the poller lists the folder; the names are the last answer taken
+        RefreshWaiting, // the poller's answer to a refresh() (or to a new folder or pattern) is
+                        // taken as soon as it comes
+    };
+
     bool polledInBackground() const;
     void followInBackground();
-    bool adoptPolledAnswer();
+    void takeAnswer(const FolderPoller::Answer &answer);
+    void adoptWaitingAnswer();
     bool readWholeFolder();
     void applyChangedNames(const QSet<QString> &changed);
     void setNames(QStringList names);
 
     QString m_path;
-    QString m_pattern = QStringLiteral("*.msg");
+    NamePattern m_pattern;
     QStringList m_names;
     FolderWatch m_watch;
-    bool m_readFailed = false; // the last read failed: read in full (and watch anew) next time
+    // The names are those of a listing that succeeded; after a failure the folder is read in
+    // full (and watched anew) next time.
+    bool m_listedOk = true;
+    Follow m_follow = Follow::Reading;
     QPointer<FolderPoller> m_poller;
     int m_pollIntervalMs = FolderPoller::TickMs;
-    quint64 m_generation = 0; // of the folder and pattern the poller lists
-    FolderPoller::Answer m_polled; // the poller's latest listing, not yet taken
-    bool m_havePolled = false;
-    bool m_adoptRequested = false; // a refresh() waits for the poller's fresh listing
-    bool m_polledOk = true;
-    bool m_following = false; // the poller polls this list's folder
+    FolderPoller::Ticket m_ticket = 0; // while the poller follows this list's folder
+    std::optional<FolderPoller::Answer> m_waiting; // a newer listing, taken at refresh()
 };

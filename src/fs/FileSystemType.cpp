@@ -2,6 +2,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
+
+#include <mutex>
 
 #include <sys/vfs.h>
 
@@ -10,6 +13,11 @@ namespace FileSystemType {
 namespace {
 
 Probe g_probe;
+// Folders found on a share. A share's client may stop answering (a hung server); its folder is
+// then not asked again, so choosing how to follow it never waits for the server. A share
+// stays a share; a folder found local is asked each time, it answers at once.
+std::mutex g_sharesMutex;
+QSet<QString> g_shares;
 
 // Every writer of these goes through this computer's kernel. Overlay is here because it is the
 // root of every container; USB sticks and disks formatted elsewhere are local too.
@@ -62,13 +70,26 @@ bool isLocal(quint32 type)
 
 bool seesEveryWriter(const QString &folder)
 {
+    {
+        const std::lock_guard lock(g_sharesMutex);
+        if (g_shares.contains(folder))
+            return false;
+    }
     const auto type = of(folder);
-    return type && isLocal(*type);
+    if (type && isLocal(*type))
+        return true;
+    if (type) {
+        const std::lock_guard lock(g_sharesMutex);
+        g_shares.insert(folder);
+    }
+    return false;
 }
 
 void setProbe(Probe probe)
 {
     g_probe = std::move(probe);
+    const std::lock_guard lock(g_sharesMutex);
+    g_shares.clear();
 }
 
 } // namespace FileSystemType

@@ -30,7 +30,8 @@ std::optional<quint32> of(const QString &folder);
 // True for the file systems that only this computer writes to.
 bool isLocal(quint32 type);
 
-// True when change notification sees every change to folder.
+// True when change notification sees every change to folder. A folder once found on a share
+// is not asked again.
 bool seesEveryWriter(const QString &folder);
 
 // Replaces the system's answer to of() (a test makes a local folder look like a 9p share); an

@@ -7,6 +7,7 @@
 #include <QSocketNotifier>
 
 #include <cerrno>
+#include <cstring>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -51,12 +52,8 @@ FolderWatch::Mode FolderWatch::defaultMode()
 FolderWatch::FolderWatch(QObject *parent)
     : QObject(parent)
 {
-    m_eventPause.setSingleShot(true);
     m_eventPause.setInterval(EventPauseMs);
-    connect(&m_eventPause, &QTimer::timeout, this, [this] {
-        if (m_notifier)
-            m_notifier->setEnabled(true);
-    });
+    connect(&m_eventPause, &QTimer::timeout, this, &FolderWatch::readPausedEvents);
 }
 
 FolderWatch::~FolderWatch()
@@ -64,7 +61,7 @@ FolderWatch::~FolderWatch()
     stop();
 }
 
-void FolderWatch::setNameFilter(std::function<bool(const QString &)> filter)
+void FolderWatch::setNameFilter(NameFilter filter)
 {
     m_filter = std::move(filter);
 }
@@ -78,6 +75,7 @@ void FolderWatch::stop()
         m_notifier = nullptr;
     }
     m_eventPause.stop();
+    m_windowEvents = 0;
     if (m_inotify >= 0)
         ::close(m_inotify);
     m_inotify = -1;
@@ -141,15 +139,31 @@ bool FolderWatch::arm()
 
 void FolderWatch::readEvents()
 {
+    if (!m_floodWindow.isValid() || m_floodWindow.elapsed() >= FloodWindowMs) {
+        m_floodWindow.start();
+        m_windowEvents = 0;
+    }
     const bool relevant = drainEvents();
-    // A flood of events (someone renaming a file in a loop) is read in batches: after a few
-    // batches in quick succession the next one waits a moment. A lone change is read at once.
-    m_quickBatches
-        = m_sinceBatch.isValid() && m_sinceBatch.elapsed() < EventPauseMs ? m_quickBatches + 1 : 0;
-    m_sinceBatch.start();
-    if (m_notifier && m_quickBatches >= 2) {
+    if (m_windowEvents > FloodEvents && m_notifier) {
+        // A flood: from now on its events are read in large batches at a steady pace, not
+        // with a wake-up each.
         m_notifier->setEnabled(false);
         m_eventPause.start();
+    }
+    if (relevant)
+        emit changed();
+}
+
+void FolderWatch::readPausedEvents()
+{
+    m_windowEvents = 0;
+    const bool relevant = drainEvents();
+    // A pause that gathered few events: the flood is over, the next change is read at once.
+    if (m_windowEvents <= FloodEvents) {
+        m_eventPause.stop();
+        m_floodWindow.invalidate();
+        if (m_notifier)
+            m_notifier->setEnabled(true);
     }
     if (relevant)
         emit changed();
@@ -159,57 +173,71 @@ bool FolderWatch::drainEvents()
 {
     if (m_inotify < 0)
         return false;
-    alignas(inotify_event) char buffer[16384];
+    // Large reads: a flood is taken in a few calls.
+    constexpr std::size_t BufferSize = 65536;
+    if (!m_buffer)
+        m_buffer.reset(new char[BufferSize]);
+    char *const buffer = m_buffer.get();
     bool relevant = false;
     for (;;) {
-        const ssize_t got = ::read(m_inotify, buffer, sizeof buffer);
+        const ssize_t got = ::read(m_inotify, buffer, BufferSize);
         if (got <= 0) {
             if (got < 0 && errno == EINTR)
                 continue;
             break;
         }
         for (ssize_t offset = 0; offset < got;) {
-            const auto *event = reinterpret_cast<const inotify_event *>(buffer + offset);
-            offset += ssize_t(sizeof(inotify_event) + event->len);
-            if (event->mask & IN_Q_OVERFLOW) {
-                m_overflow = true;
+            inotify_event event;
+            std::memcpy(&event, buffer + offset, sizeof event);
+            const char *name = buffer + offset + sizeof(inotify_event);
+            offset += ssize_t(sizeof(inotify_event) + event.len);
+            ++m_windowEvents;
+            if (takeEvent(&event, name))
                 relevant = true;
-                continue;
-            }
-            if (event->wd != m_watchDescriptor)
-                continue;
-            if (event->mask & SelfEvents) {
-                m_rearm = true;
-                m_overflow = true;
-                relevant = true;
-                continue;
-            }
-            if (event->len == 0 || event->name[0] == '.')
-                continue;
-            const QByteArray raw(event->name);
-            if (!m_awaitedName.isEmpty()) {
-                if (raw == m_awaitedName) {
-                    m_rearm = true;
-                    m_overflow = true;
-                    relevant = true;
-                }
-                continue;
-            }
-            // Names that do not survive decoding are never listed: no need to look.
-            const QString name = QFile::decodeName(raw);
-            if (QFile::encodeName(name) != raw || (m_filter && !m_filter(name)))
-                continue;
-            relevant = true;
-            if (!m_overflow) {
-                m_pending.insert(name);
-                if (m_pending.size() > MaxPendingNames)
-                    m_overflow = true;
-            }
         }
     }
     if (m_overflow)
         m_pending.clear();
     return relevant;
+}
+
+bool FolderWatch::takeEvent(const inotify_event *event, const char *name)
+{
+    if (event->mask & IN_Q_OVERFLOW) {
+        m_overflow = true;
+        return true;
+    }
+    if (event->wd != m_watchDescriptor)
+        return false;
+    if (event->mask & SelfEvents) {
+        m_rearm = true;
+        m_overflow = true;
+        return true;
+    }
+    if (event->len == 0 || name[0] == '.')
+        return false;
+    const std::size_t length = ::strnlen(name, event->len);
+    if (!m_awaitedName.isEmpty()) {
+        if (QByteArrayView(name, qsizetype(length)) != m_awaitedName)
+            return false;
+        m_rearm = true;
+        m_overflow = true;
+        return true;
+    }
+    // Matched on the bytes first: the names no pattern lists cost no string.
+    if (m_filter && !m_filter(name, length))
+        return false;
+    // Names that do not survive decoding are never listed: no need to look.
+    const QByteArray raw(name, qsizetype(length));
+    const QString decoded = QFile::decodeName(raw);
+    if (QFile::encodeName(decoded) != raw)
+        return false;
+    if (!m_overflow) {
+        m_pending.insert(decoded);
+        if (m_pending.size() > MaxPendingNames)
+            m_overflow = true;
+    }
+    return true;
 }
 
 bool FolderWatch::statFolder(Identity *identity, Stamp *stamp) const

@@ -6,9 +6,12 @@
 #include <QString>
 #include <QTimer>
 
+#include <cstddef>
 #include <functional>
+#include <memory>
 
 class QSocketNotifier;
+struct inotify_event;
 
 // Tells a listing, cheaply, what may have changed in its folder since it last read it, so that
 // polling an unchanged folder costs next to nothing:
@@ -45,8 +48,10 @@ public:
 
     // Only names the filter accepts are worth reporting; events for any other name (another
     // slot's message, a temporary, a stranger's rename loop) neither wake the listing nor make
-    // it look.
-    void setNameFilter(std::function<bool(const QString &name)> filter);
+    // it look. The filter sees the name's bytes as the system reports them: an event for a
+    // name it refuses costs no string.
+    using NameFilter = std::function<bool(const char *name, std::size_t length)>;
+    void setNameFilter(NameFilter filter);
 
     struct Changes
     {
@@ -63,8 +68,12 @@ public:
     // Notify mode checks the folder's identity and stamps at most this often (the safety tick
     // comes once a second).
     static constexpr int VerifyIntervalMs = 900;
-    // Within a flood of events the next batch is read this much later, so the flood costs a
-    // bounded number of wake-ups.
+    // A flood: more than FloodEvents events within FloodWindowMs (a copy of a thousand files,
+    // a stranger's rename loop). Within a flood the events are read every EventPauseMs instead
+    // of as they come, so the flood costs a bounded number of wake-ups; a lone change is read
+    // at once.
+    static constexpr int FloodEvents = 512;
+    static constexpr int FloodWindowMs = 10;
     static constexpr int EventPauseMs = 10;
     // Beyond this many pending names a full read is cheaper than looking at each.
     static constexpr int MaxPendingNames = 4096;
@@ -89,7 +98,9 @@ private:
     };
 
     void readEvents();
+    void readPausedEvents();
     bool drainEvents();
+    bool takeEvent(const struct inotify_event *event, const char *name);
     bool startNotify();
     bool arm();
     void verify();
@@ -103,15 +114,16 @@ private:
     QByteArray m_awaitedName; // set while the folder does not exist and its parent is watched
     QSocketNotifier *m_notifier = nullptr;
     QTimer m_eventPause;
-    std::function<bool(const QString &)> m_filter;
+    NameFilter m_filter;
+    std::unique_ptr<char[]> m_buffer;
     bool m_overflow = true;
     bool m_rearm = false;
     bool m_settle = false;
     QSet<QString> m_pending;
     QElapsedTimer m_sinceFullRead;
     QElapsedTimer m_sinceVerify;
-    QElapsedTimer m_sinceBatch;
-    int m_quickBatches = 0;
+    QElapsedTimer m_floodWindow;
+    int m_windowEvents = 0; // read since m_floodWindow started
     Identity m_identity;
     Stamp m_stamp;
 };
