@@ -56,6 +56,8 @@ public:
     // History folder. (The hidden Form3 names them File1 and File2.)
     FileList &inboxList() { return *m_inboxList; }
     FileList &historyList() { return *m_historyList; }
+    // Lists folders on shares off the windows' thread, for the counting lists and the browser.
+    FolderPoller &poller() { return *m_poller; }
 
     // Re-reads the counting lists, then, only while Auto Retrieve is on, the browser's list.
     void listRefresh();

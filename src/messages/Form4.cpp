@@ -6,6 +6,7 @@
 #include "core/Windows.h"
 #include "desktop/Dialogs.h"
 #include "fs/FileList.h"
+#include "fs/FolderPoller.h"
 #include "fs/PathFunctions.h"
 #include "store/NamedMessage.h"
 #include "store/SlotTable.h"
@@ -20,6 +21,9 @@
 #include <QCloseEvent>
 
 namespace {
+
+// The browser's list changes on a re-read only; between re-reads the poller need not list it.
+constexpr int BrowserPollIntervalMs = 2000;
 
 const char *const ActiveTab = ":/pictures/tab-active.svg";
 const char *const InactiveTab = ":/pictures/tab-inactive.svg";
@@ -63,6 +67,9 @@ Form4::Form4(AppState &state, QWidget *parent)
     Picture::installBackground(this, QStringLiteral(":/pictures/background-viewer.svg"));
 
     File1 = new FileListBox(QStringLiteral("File1"), this);
+    // On a share the list is read off the windows' thread: the browser opens at once, also
+    // while the share's server does not answer, and fills its list when it does.
+    File1->list().setPoller(&m_state.poller(), BrowserPollIntervalMs);
     File1->setGeometry(twips(120, 120, 4335, 2820));
     File1->setAccessibleName(tr("Messages"));
     File1->setStyleSheet(Palette::style(

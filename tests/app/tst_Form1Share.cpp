@@ -1,10 +1,12 @@
 // The main window on a real share (bindfs): another computer's message is counted, and a share
-// whose server stops answering freezes nothing.
+// whose server stops answering freezes nothing, not even the browser opened meanwhile.
 #include "AppRig.h"
 #include "app/Form3.h"
 #include "app/Form6.h"
 #include "fs/FileList.h"
+#include "messages/Form4.h"
 #include "support/PausableShare.h"
+#include "widgets/FileListBox.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -50,6 +52,7 @@ void tst_Form1Share::stoppedShareFreezesNothing()
             [&] { longestGapMs = qMax(longestGapMs, sinceTick.restart()); });
     heartbeat.start();
     rig.windows.showCloseDialog();
+    rig.windows.openInbox();
     QTest::qWait(1500);
     // Auto Retrieve switched back on re-reads at once.
     rig.state.setAutoRetrieve(false);
@@ -59,6 +62,10 @@ void tst_Form1Share::stoppedShareFreezesNothing()
     heartbeat.stop();
     QVERIFY(rig.windows.form6IfLoaded() && rig.windows.form6IfLoaded()->isVisible());
     QVERIFY2(longestGapMs < 500, qPrintable(QStringLiteral("%1 ms").arg(longestGapMs)));
+    // The browser is open, with what the share last said.
+    Form4 *browser = rig.windows.form4IfLoaded();
+    QVERIFY(browser && browser->isVisible());
+    QCOMPARE(browser->File1->count(), 1);
     // The counts keep their last values until the share answers.
     QCOMPARE(rig.main.inb->text(), QStringLiteral("1 New Message."));
     QCOMPARE(rig.main.his->text(), QStringLiteral("No Messages in History."));
@@ -66,6 +73,7 @@ void tst_Form1Share::stoppedShareFreezesNothing()
     share.resume();
     QTRY_COMPARE(rig.main.inb->text(), QStringLiteral("2 New Messages."));
     QTRY_COMPARE(rig.main.his->text(), QStringLiteral("1 Message in History."));
+    QTRY_COMPARE((browser->File1->refresh(), browser->File1->count()), 2);
 }
 
 QTEST_MAIN(tst_Form1Share)
