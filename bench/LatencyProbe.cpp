@@ -7,6 +7,7 @@
 #include "core/AppState.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QLabel>
@@ -70,6 +71,30 @@ qint64 otherProcessCpuNs(qint64 pid)
         return -1;
     const qint64 ticks = fields.at(11).toLongLong() + fields.at(12).toLongLong();
     return ticks * (1000000000 / sysconf(_SC_CLK_TCK));
+}
+
+// CPU time of every process in groups so far, in nanoseconds.
+qint64 groupsCpuNs(const QList<qint64> &groups)
+{
+    qint64 total = 0;
+    const QStringList pids = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &pid : pids) {
+        bool number = false;
+        pid.toLongLong(&number);
+        if (!number)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        // After the command name: state, ppid, pgrp, ..., utime (14), stime (15).
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() < 13 || !groups.contains(fields.at(2).toLongLong()))
+            continue;
+        total += (fields.at(11).toLongLong() + fields.at(12).toLongLong())
+            * (1000000000 / sysconf(_SC_CLK_TCK));
+    }
+    return total;
 }
 
 } // namespace
@@ -193,12 +218,16 @@ LatencyResult runLatencyProbe(const LatencyOptions &options)
         settle.exec();
         const qint64 cpuBefore = processCpuNs();
         const qint64 serverBefore = otherProcessCpuNs(options.serverPid);
+        const qint64 shareBefore = groupsCpuNs(options.shareGroups);
         const qint64 wallBefore = monotonicNs();
         QEventLoop idle;
         QTimer::singleShot(int(options.idleSeconds * 1000), &idle, &QEventLoop::quit);
         idle.exec();
         const double wall = double(monotonicNs() - wallBefore);
         result.idleCpuPercent = 100.0 * double(processCpuNs() - cpuBefore) / wall;
+        if (!options.shareGroups.isEmpty())
+            result.shareCpuPercent
+                = 100.0 * double(groupsCpuNs(options.shareGroups) - shareBefore) / wall;
         if (options.serverPid > 0 && serverBefore >= 0)
             result.serverCpuPercent
                 = 100.0 * double(otherProcessCpuNs(options.serverPid) - serverBefore) / wall;

@@ -2,6 +2,7 @@
 
 #include "fs/FolderWatch.h"
 
+#include <QList>
 #include <QString>
 
 // Runs a real main window (offscreen, with its timers) on a data folder holding `otherFiles`
@@ -27,6 +28,8 @@ struct LatencyOptions
     bool renameLoop = false;
     // A process whose CPU is measured alongside (the share's server), or 0.
     qint64 serverPid = 0;
+    // Process groups whose CPU is measured alongside (a real share's server and client).
+    QList<qint64> shareGroups;
 };
 
 struct LatencyResult
@@ -37,6 +40,7 @@ struct LatencyResult
     int wrongLabel = 0;
     double idleCpuPercent = 0;
     double serverCpuPercent = -1;
+    double shareCpuPercent = -1; // the share's server and client together
     double renamesPerSecond = 0;
 };
 

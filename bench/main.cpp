@@ -8,8 +8,10 @@
 #include "StalledShareProbe.h"
 #include "StartupProbe.h"
 #include "support/PausableShare.h"
+#include "support/RealShare.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QSysInfo>
 #include <QThread>
 
@@ -32,6 +34,8 @@ void printRow(const Row &row)
                 row.result.idleCpuPercent);
     if (row.result.serverCpuPercent >= 0)
         std::printf(" bindfs server: %.3f %%", row.result.serverCpuPercent);
+    if (row.result.shareCpuPercent >= 0)
+        std::printf(" server + client: %.3f %%", row.result.shareCpuPercent);
     if (row.result.renamesPerSecond > 0)
         std::printf(" %.0f renames/s", row.result.renamesPerSecond);
     std::printf("\n");
@@ -57,6 +61,32 @@ LatencyResult onShare(int files, int trials, double idleSeconds)
     options.dataFolder = share.mountPoint();
     options.writeFolder = share.source().path();
     options.serverPid = share.serverPid();
+    return runLatencyProbe(options);
+}
+
+// A real Samba (smbnetfs) or OpenSSH (sshfs) share on loopback; another computer's message is
+// written on the server's disk.
+LatencyResult onRealShare(RealShare::Kind kind, int files, int trials, double idleSeconds)
+{
+    // sshfs keeps a directory cache of 20 s by default: offices mount without it.
+    RealShare share(kind,
+                    kind == RealShare::Kind::Sftp
+                        ? QStringList { QStringLiteral("-o"), QStringLiteral("dir_cache=no") }
+                        : QStringList());
+    if (!share.isMounted()) {
+        std::printf("(no real share row: %s)\n", qPrintable(share.error()));
+        return {};
+    }
+    LatencyOptions options;
+    options.otherFiles = files;
+    options.trials = trials;
+    options.idleSeconds = idleSeconds;
+    // An office folder inside the share: smbnetfs gives a share's root no time stamps, so
+    // there only a full listing can find a change.
+    QDir().mkpath(share.backing() + QStringLiteral("/office"));
+    options.dataFolder = share.mountPoint() + QStringLiteral("/office");
+    options.writeFolder = share.backing() + QStringLiteral("/office");
+    options.shareGroups = { share.serverGroup(), share.clientGroup() };
     return runLatencyProbe(options);
 }
 
@@ -94,6 +124,20 @@ int main(int argc, char *argv[])
         options.otherFiles = 10000;
         const LatencyResult idle = runLatencyProbe(options);
         std::printf("idle CPU %s: %.3f %%\n", qPrintable(which), idle.idleCpuPercent);
+        return 0;
+    }
+    // --shares: only the share rows (bindfs, Samba, OpenSSH).
+    if (QCoreApplication::arguments().contains(QStringLiteral("--shares"))) {
+        const double idle = quick ? 1.0 : 10.0;
+        const int shareTrials = quick ? 10 : 50;
+        printRow(
+            { "bindfs share (poller thread), idle", 10000, onShare(10000, shareTrials, idle) });
+        printRow({ "SMB share (smbnetfs), idle", 10000,
+                   onRealShare(RealShare::Kind::Smb, 10000, shareTrials, idle) });
+        printRow({ "SFTP share (sshfs), idle", 10000,
+                   onRealShare(RealShare::Kind::Sftp, 10000, shareTrials, idle) });
+        printRow({ "SMB share (smbnetfs), idle 30 s", 2000,
+                   onRealShare(RealShare::Kind::Smb, 2000, quick ? 5 : 20, quick ? 5.0 : 30.0) });
         return 0;
     }
     // --open: only how long the viewer takes to show large messages; --watch: everything but.
@@ -152,6 +196,12 @@ int main(int argc, char *argv[])
     const Row bigShare { "bindfs share (poller thread), idle", 10000,
                          onShare(10000, quick ? 10 : 50, idleSeconds) };
     printRow(bigShare);
+    printRow({ "SMB share (smbnetfs), idle", 10000,
+               onRealShare(RealShare::Kind::Smb, 10000, quick ? 10 : 50, idleSeconds) });
+    printRow({ "SFTP share (sshfs dir_cache=no), idle", 10000,
+               onRealShare(RealShare::Kind::Sftp, 10000, quick ? 10 : 50, idleSeconds) });
+    printRow({ "SMB share (smbnetfs), idle 30 s", 2000,
+               onRealShare(RealShare::Kind::Smb, 2000, quick ? 5 : 20, quick ? 5.0 : 30.0) });
 
     std::printf("\n| files | p99 latency ours / literal | idle CPU ours / literal |\n");
     std::printf("|-------|----------------------------|-------------------------|\n");

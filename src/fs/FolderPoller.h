@@ -14,7 +14,8 @@
 //
 // Every interval given to follow() the thread asks the share for the folder's stamp (one
 // stat that bypasses the client's attribute cache) and lists the folder only when the stamp
-// moved, once more a tick later (a second change within the stamp's clock tick), and for
+// moved, at every check for two seconds after that (a second change within the stamp's clock
+// tick: SFTP counts whole seconds), and for
 // safety at a long interval that grows with what a listing costs. A share whose stamp turns
 // out to miss a change (a safety listing found one) is listed every interval instead, that
 // interval growing with the listing's cost up to MaxListIntervalMs. What a listing costs is

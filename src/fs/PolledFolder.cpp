@@ -56,13 +56,11 @@ bool PolledFolder::listingDue(Clock::time_point now, const Stamp &stamp)
     if (!m_answered)
         return true;
     if (!(stamp == m_stamp)) {
-        m_settle = true;
+        m_settleUntil = now + std::chrono::milliseconds(SettleMs);
         return true;
     }
-    if (m_settle) {
-        m_settle = false;
+    if (now < m_settleUntil)
         return true;
-    }
     const Clock::duration interval = m_stampShowsChanges ? m_safetyInterval : m_listInterval;
     if (now - m_listedAt < interval - interval / 4)
         return false;
@@ -77,6 +75,9 @@ bool PolledFolder::check(const QString &folder, const FolderPoller::Listing &lis
     if (!requested && !isDue(now, intervalMs))
         return false;
     const Stamp stamp = stampOf(folder);
+    // Some shares give a folder no time stamp at all (smbnetfs at a share's root).
+    if (stamp.mtimeNs <= 0 && stamp.ctimeNs <= 0)
+        m_stampShowsChanges = false;
     const bool due = listingDue(now, stamp);
     m_stamp = stamp;
     m_checkedAt = now;

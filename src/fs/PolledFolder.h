@@ -36,6 +36,7 @@ public:
     };
     // The folder's stamp as the server has it now (not the client's cached one).
     static Stamp stampOf(const QString &folder);
+    static constexpr int SettleMs = 2100;
 
 private:
     bool listingDue(Clock::time_point now, const Stamp &stamp);
@@ -49,9 +50,10 @@ private:
     Clock::time_point m_listedAt;
     Clock::duration m_listInterval {};
     Clock::duration m_safetyInterval {};
-    // The stamp moved at the last check: list once more, for a second change within the
-    // same tick of the stamp's clock.
-    bool m_settle = false;
+    // After the stamp moved, the folder is listed at every check for SettleMs: a share's
+    // stamp may count whole seconds (SFTP, older SMB), and a second change within the same
+    // second would not move it again.
+    Clock::time_point m_settleUntil;
     // Until a safety listing finds a change the stamp did not show.
     bool m_stampShowsChanges = true;
     bool m_safetyListing = false;

@@ -66,6 +66,8 @@ RealShare::RealShare(Kind kind, const QStringList &sshfsOptions)
             m_backing = value;
         else if (key == QLatin1String("SERVER"))
             m_serverGroup = value.toLongLong();
+        else if (key == QLatin1String("CLIENT"))
+            m_clientGroup = value.toLongLong();
     }
     if (m_mount.isEmpty())
         m_error = QStringLiteral("share-rig.sh named no mount: ") + output;

@@ -42,6 +42,11 @@ public:
 
     static QString rigScript();
 
+    // The process groups of the server and of this computer's client (the benchmark counts
+    // their CPU).
+    qint64 serverGroup() const { return m_serverGroup; }
+    qint64 clientGroup() const { return m_clientGroup; }
+
 private:
     QString runRig(const QStringList &arguments, bool *ok);
 
@@ -50,4 +55,5 @@ private:
     QString m_backing;
     QString m_error;
     qint64 m_serverGroup = 0;
+    qint64 m_clientGroup = 0;
 };
