@@ -126,6 +126,15 @@ int main(int argc, char *argv[])
         std::printf("idle CPU %s: %.3f %%\n", qPrintable(which), idle.idleCpuPercent);
         return 0;
     }
+    // --loop: only the rename loop row.
+    if (QCoreApplication::arguments().contains(QStringLiteral("--loop"))) {
+        LatencyOptions loop;
+        loop.trials = quick ? 20 : 100;
+        loop.idleSeconds = quick ? 1.0 : 10.0;
+        loop.renameLoop = true;
+        printRow({ "local, under a rename loop (busy)", 10, runLatencyProbe(loop) });
+        return 0;
+    }
     // --shares: only the share rows (bindfs, Samba, OpenSSH).
     if (QCoreApplication::arguments().contains(QStringLiteral("--shares"))) {
         const double idle = quick ? 1.0 : 10.0;
