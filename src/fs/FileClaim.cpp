@@ -31,6 +31,15 @@ void FileClaim::close()
     m_folder = -1;
 }
 
+void FileClaim::removeClaimFolder()
+{
+    // Closed first (and its lock with it): some share clients refuse to remove an open folder.
+    if (m_claim >= 0)
+        ::close(m_claim);
+    m_claim = -1;
+    ::unlinkat(m_folder, m_claimName.constData(), AT_REMOVEDIR);
+}
+
 Result FileClaim::take(const QString &path)
 {
     Result result;
@@ -83,7 +92,7 @@ Result FileClaim::release()
     if (::unlinkat(m_claim, m_name.constData(), 0) != 0)
         return fromErrno(errno);
     m_holding = false;
-    ::unlinkat(m_folder, m_claimName.constData(), AT_REMOVEDIR);
+    removeClaimFolder();
     // The message is safe in its new place; a lost deletion would only show it twice.
     syncFolder(m_folder);
     return {};
@@ -98,7 +107,7 @@ Result FileClaim::putBack()
     if (const int error = moveToFreeName(m_claim, m_name, m_folder, m_name, &taken))
         return fromErrno(error);
     m_holding = false;
-    ::unlinkat(m_folder, m_claimName.constData(), AT_REMOVEDIR);
+    removeClaimFolder();
     if (const int syncError = syncFolder(m_folder))
         return failure(Status::IoError, syncError);
     return {};
@@ -131,10 +140,13 @@ void FileClaim::recover(int folderFd, const QByteArray &claimName, int maxAgeSec
     if (!listed)
         return;
     for (const QByteArray &name : names) {
+        if (claim.m_claim < 0)
+            claim.m_claim = ::openat(folderFd, claimName.constData(),
+                                     O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         claim.m_name = name;
         claim.m_holding = true;
         claim.putBack();
     }
     claim.m_holding = false;
-    ::unlinkat(folderFd, claimName.constData(), AT_REMOVEDIR);
+    claim.removeClaimFolder();
 }

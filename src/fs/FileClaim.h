@@ -43,6 +43,7 @@ public:
 
 private:
     void close();
+    void removeClaimFolder();
 
     int m_folder = -1;
     int m_claim = -1;

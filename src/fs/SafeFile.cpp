@@ -1,4 +1,6 @@
 #include "SafeFile.h"
+#include "AtomicRename.h"
+#include "FileClaim.h"
 #include "SafeFileInternal.h"
 
 #include <QFile>
@@ -19,14 +21,12 @@ namespace {
 std::atomic<int> injectedWriteFailure { 0 };
 std::atomic<int> injectedRenameFailure { 0 };
 
-// Writes data into a new temporary in folder, synced and closed; *temporary gets its name and
-// *lockFd a descriptor holding its lock (or -1 on a file system without locks). Returns 0, or
-// the errno of the failure (the temporary is then gone). With replaced, the new file keeps that
-// file's group and permission bits unless permissions (>= 0) are asked for.
+// Writes data into a new temporary in folder, synced and closed; *temporary gets its name.
+// Returns 0, or the errno of the failure (the temporary is then gone). With replaced, the new
+// file keeps that file's group and permission bits unless permissions (>= 0) are asked for.
 int writeTemporary(int folder, const QByteArray &data, const struct stat *replaced, int permissions,
-                   QByteArray *temporary, int *lockFd)
+                   QByteArray *temporary)
 {
-    *lockFd = -1;
     int fd = -1;
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
         *temporary = randomName(TemporaryPrefix);
@@ -38,16 +38,16 @@ int writeTemporary(int folder, const QByteArray &data, const struct stat *replac
     if (fd < 0)
         return EEXIST;
     Descriptor file(fd);
-    // The lock is held through a second descriptor, as the first is closed before the rename
-    // to see the close's error. A file system without locks still gets the save; clean-up
-    // then goes by age alone.
-    if (lockExclusive(file.get()))
-        *lockFd = ::fcntl(file.get(), F_DUPFD_CLOEXEC, 0);
+    // Locked while it is written, so a starting copy's clean-up leaves it alone. The lock goes
+    // with the descriptor, which is closed before the rename: some share clients (smbnetfs)
+    // refuse to rename or delete a file that is still open. A file system without locks
+    // still gets the save; clean-up then goes by age alone.
+    lockExclusive(file.get());
 
     // Keep the group and the permission bits of the file being replaced (or the ones asked
     // for), so the others in a shared folder can still read it; never the set-id bits (a
     // planted set-user-ID file must not become ours). A group we are not in cannot be kept;
-    // the folder's own rules apply.
+    // the folder's own rules apply. (Samba decides the bits itself: 0744 by default.)
     if (replaced) {
         [[maybe_unused]] const int keptGroup = ::fchown(file.get(), uid_t(-1), replaced->st_gid);
     }
@@ -66,12 +66,35 @@ int writeTemporary(int folder, const QByteArray &data, const struct stat *replac
     const int closeError = file.closeChecked();
     if (!error)
         error = closeError;
-    if (error) {
+    if (error)
         ::unlinkat(folder, temporary->constData(), 0);
-        if (*lockFd >= 0)
-            ::close(*lockFd);
-        *lockFd = -1;
+    return error;
+}
+
+// Renames the written temporary onto name; returns the errno of a failure. Where the share
+// fakes a replacing rename (deletes the target, then renames), the old file is first taken
+// aside and deleted only once the new one is in place, or put back when that fails: the old
+// text is never lost to a failed rename.
+int renameInto(int folderFd, const QByteArray &temporary, const QString &path, const char *name,
+               bool replacing)
+{
+    FileClaim old;
+    if (replacing && !AtomicRename::replacesAtomically(folderFd)) {
+        const Result taken = old.take(path);
+        if (!taken.ok() && taken.status != Status::NotFound)
+            return taken.systemError ? taken.systemError : EIO;
     }
+    int error = injectedRenameFailure.load();
+    if (!error && ::renameat(folderFd, temporary.constData(), folderFd, name) != 0)
+        error = errno;
+    // The folder was open all along: a missing name is our temporary, removed by someone
+    // else. That is a failed write, not a missing file.
+    if (error == ENOENT)
+        error = EIO;
+    if (error)
+        old.putBack(); // and under a free name should someone have taken the name meanwhile
+    else
+        old.release();
     return error;
 }
 
@@ -210,19 +233,12 @@ Result replace(const QString &path, const QByteArray &data, FolderLinks folderLi
     }
 
     QByteArray temporary;
-    int lockFd = -1;
-    int error = writeTemporary(folder.get(), data, replacing ? &info : nullptr, permissions,
-                               &temporary, &lockFd);
-    // Held until the rename is done, so a starting copy's clean-up leaves the temporary alone.
-    const Descriptor lock(lockFd);
+    int error
+        = writeTemporary(folder.get(), data, replacing ? &info : nullptr, permissions, &temporary);
     if (!error) {
-        error = injectedRenameFailure.load();
-        if (!error && ::renameat(folder.get(), temporary.constData(), folder.get(), name) != 0)
-            error = errno;
-        // The folder was open all along: a missing name is our temporary, removed by someone
-        // else. That is a failed write, not a missing file.
-        if (error == ENOENT)
-            error = EIO;
+        error = renameInto(folder.get(), temporary, path, name, replacing);
+        // Closed by now, so the temporary can go; where even that fails, the failure is
+        // still reported and the text is still with the caller.
         if (error)
             ::unlinkat(folder.get(), temporary.constData(), 0);
     }
@@ -249,9 +265,7 @@ Result create(const QString &path, const QByteArray &data, QString *createdPath)
         return fromErrno(errno);
 
     QByteArray temporary;
-    int lockFd = -1;
-    int error = writeTemporary(folder.get(), data, nullptr, -1, &temporary, &lockFd);
-    const Descriptor lock(lockFd);
+    int error = writeTemporary(folder.get(), data, nullptr, -1, &temporary);
     QByteArray taken;
     if (!error) {
         error = injectedRenameFailure.load();

@@ -39,14 +39,16 @@ int removeStaleTemporaries(const QString &folder, int maxAgeSeconds)
 
     int removed = 0;
     for (const QByteArray &name : temporaries) {
-        const Descriptor file(::openat(folderFd.get(), name.constData(),
-                                       O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+        Descriptor file(::openat(folderFd.get(), name.constData(),
+                                 O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
         struct stat info;
         if (!file.valid() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
             continue;
         // A locked temporary is being written, however old it looks.
         if (probeLock(file.get()) == LockProbe::Held || now - info.st_mtime <= maxAgeSeconds)
             continue;
+        // Closed before the delete: some share clients refuse to delete an open file.
+        file.closeChecked();
         removed += ::unlinkat(folderFd.get(), name.constData(), 0) == 0 ? 1 : 0;
     }
     for (const QByteArray &name : claims)

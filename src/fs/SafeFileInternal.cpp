@@ -121,12 +121,14 @@ bool lockExclusive(int fd)
 bool serverNow(int folderFd, std::time_t *now)
 {
     const QByteArray name = randomName(TemporaryPrefix);
-    const Descriptor probe(::openat(folderFd, name.constData(),
-                                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    Descriptor probe(::openat(folderFd, name.constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!probe.valid())
         return false;
     struct stat info;
     const bool stamped = ::fstat(probe.get(), &info) == 0;
+    // Closed before the delete: some share clients refuse to delete an open file.
+    probe.closeChecked();
     ::unlinkat(folderFd, name.constData(), 0);
     *now = info.st_mtime;
     return stamped;
@@ -207,7 +209,8 @@ int syncFolder(int folderFd)
     int error = injectedFolderSyncFailure.load();
     if (!error && ::fsync(folderFd) != 0)
         error = errno;
-    return error == EINVAL || error == EOPNOTSUPP || error == ENOTSUP ? 0 : error;
+    return error == EINVAL || error == EOPNOTSUPP || error == ENOTSUP || error == ENOSYS ? 0
+                                                                                         : error;
 }
 
 } // namespace Internal

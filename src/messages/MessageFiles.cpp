@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 
+#include <cerrno>
+
 namespace {
 
 QString moveTitle()
@@ -34,10 +36,12 @@ bool MessageFiles::moveToHistory(const QString &sourcePath) const
     if (result.ok())
         return true;
     // A missing or read-only History folder is what the old box describes; anything else
-    // (an unreadable source, a link planted at the destination) gets its own sentence.
-    if (!readFailed
-        && (result.error == StoreResult::Error::NotFound
-            || result.error == StoreResult::Error::IoError)) {
+    // (an unreadable source, a link planted at the destination, a share that failed the
+    // write) gets its own sentence naming the cause.
+    const bool notWritable = result.error == StoreResult::Error::IoError
+        && (result.systemError == EACCES || result.systemError == EPERM
+            || result.systemError == EROFS);
+    if (!readFailed && (result.error == StoreResult::Error::NotFound || notWritable)) {
         m_state.dialogs().messageBox(historyMissingText(m_state.historyFolder()),
                                      Dialogs::applicationTitle(), Dialogs::Icon::None);
     } else {

@@ -193,10 +193,36 @@ StoreResult renameMessage(const QString &sourcePath, const QString &destinationP
     if (!taken.ok())
         return StoreResult::failure(StoreResult::Error::NotRemoved, sourcePath, taken.systemError);
     QByteArray claimed;
-    if (claim.read(&claimed, MaxMessageBytes).ok() && claimed == bytes)
+    if (!claim.read(&claimed, MaxMessageBytes).ok()) {
+        claim.putBack();
+        return StoreResult::success();
+    }
+    // Another computer rewriting the file in place (truncate, then write) was caught midway:
+    // what was copied is the start of what is held now, or nothing. Such a copy must not be
+    // filed; the whole text is, once it holds still (the writer may still be at it).
+    // (Not when what is held is the copy itself: source and destination are one file.)
+    const auto copyOf = [](const QByteArray &original) {
+        QByteArray copy;
+        Cp1252Codec::encode(wholeTextOf(original), &copy);
+        return copy + CrLf;
+    };
+    bool held = true;
+    for (int attempt = 0; attempt < 3 && held && claimed != bytes && claimed.startsWith(bytes)
+         && claimed != copyOf(bytes);
+         ++attempt) {
+        const StoreResult rewritten
+            = writeLine(destinationPath, wholeTextOf(claimed), int(source.permissions));
+        if (!rewritten.ok()) {
+            claim.putBack();
+            return rewritten;
+        }
+        bytes = claimed;
+        held = claim.read(&claimed, MaxMessageBytes).ok();
+    }
+    if (held && claimed == bytes)
         claim.release();
     else
-        claim.putBack();
+        claim.putBack(); // a newer save stays under its name; the copy holds the older one
     return StoreResult::success();
 }
 
