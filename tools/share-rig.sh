@@ -14,6 +14,8 @@
 #   share-rig.sh put DIR LOCAL NAME     another computer writes LOCAL as NAME onto the share
 #   share-rig.sh get DIR NAME LOCAL     another computer reads NAME from the share
 #   share-rig.sh rm DIR NAME            another computer deletes NAME
+#   share-rig.sh rewrite DIR LOCAL NAME SECONDS   (sftp) another computer rewrites NAME in
+#                                       place: empties it at once, writes LOCAL after SECONDS
 #   share-rig.sh pause|resume DIR       freezes or thaws the server
 #   share-rig.sh stop DIR               unmounts and ends the server (also after a failed start)
 # Needs root (sshfs logs in as root with a key made here) and /dev/fuse.
@@ -223,6 +225,12 @@ start)
         exit 1
     }
     cat "$dir/rig.env"
+    ;;
+rewrite)
+    dir=$2
+    [ "$(state "$dir" KIND)" = sftp ] || die "rewrite needs an sftp share"
+    backing=$(state "$dir" BACKING)
+    ssh -F "$dir/ssh/config" rig ": > '$backing/$4'; sleep $5; cat > '$backing/$4'" <"$3"
     ;;
 put | get | rm)
     dir=$2

@@ -6,6 +6,7 @@
 #include "fs/SafeFile.h"
 
 #include <QFile>
+#include <QThread>
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -178,6 +179,18 @@ StoreResult renameMessage(const QString &sourcePath, const QString &destinationP
         *readFailed = !read.ok();
     if (!read.ok())
         return read;
+    // A message is never empty as written (it ends with CR LF): an empty one is most likely
+    // being rewritten in place by another computer right now. Give it a moment to fill.
+    for (int wait = 0; wait < 10 && bytes.isEmpty(); ++wait) {
+        QThread::msleep(100);
+        const SafeFile::Result again
+            = SafeFile::readAll(sourcePath, &bytes, MaxMessageBytes, &source);
+        if (!again.ok()) {
+            if (readFailed)
+                *readFailed = true;
+            return fromSafeFile(again, sourcePath);
+        }
+    }
     const StoreResult written
         = writeLine(destinationPath, wholeTextOf(bytes), int(source.permissions));
     if (!written.ok())

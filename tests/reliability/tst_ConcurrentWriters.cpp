@@ -1,5 +1,6 @@
 #include "FolderProbe.h"
 #include "FuseShare.h"
+#include "RealShare.h"
 #include "StressContent.h"
 #include "fs/FileList.h"
 #include "fs/SafeFile.h"
@@ -7,6 +8,7 @@
 #include "support/TempFolder.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -285,10 +287,16 @@ void tst_ConcurrentWriters::saveRacingMoveOrRenameIsKept_data()
     QTest::addColumn<bool>("rename");
     QTest::addColumn<bool>("fuse");
     QTest::addColumn<bool>("savedOnServer");
-    QTest::newRow("move, local disk") << false << false << false;
-    QTest::newRow("rename, local disk") << true << false << false;
-    QTest::newRow("move, bindfs share") << false << true << false;
-    QTest::newRow("move, bindfs share, saved on the server") << false << true << true;
+    QTest::addColumn<int>("realShare"); // -1: none, else a RealShare::Kind
+    QTest::newRow("move, local disk") << false << false << false << -1;
+    QTest::newRow("rename, local disk") << true << false << false << -1;
+    QTest::newRow("move, bindfs share") << false << true << false << -1;
+    QTest::newRow("move, bindfs share, saved on the server") << false << true << true << -1;
+    // Another computer's save: smbclient replaces the file, ssh's "cat >" rewrites it in place.
+    QTest::newRow("move, samba share, saved by another computer")
+        << false << true << true << int(RealShare::Kind::Smb);
+    QTest::newRow("move, sftp share, rewritten by another computer")
+        << false << true << true << int(RealShare::Kind::Sftp);
 }
 
 // Another copy saves a new version of a message at a random moment while this one moves it to
@@ -302,20 +310,33 @@ void tst_ConcurrentWriters::saveRacingMoveOrRenameIsKept()
     QFETCH(bool, rename);
     QFETCH(bool, fuse);
     QFETCH(bool, savedOnServer);
+    QFETCH(int, realShare);
     TempFolder root;
     root.makeFolder("server/History");
     root.makeFolder("share");
     std::unique_ptr<FuseShare> share;
-    if (fuse) {
+    std::unique_ptr<RealShare> server;
+    if (realShare >= 0) {
+        const auto kind = RealShare::Kind(realShare);
+        if (const QString missing = RealShare::missingPackage(kind); !missing.isEmpty())
+            QSKIP(qPrintable("not installed: " + missing));
+        server = std::make_unique<RealShare>(kind);
+        QVERIFY2(server->isMounted(), qPrintable(server->error()));
+        QVERIFY(QDir().mkdir(server->mountPoint() + "/History"));
+    } else if (fuse) {
         if (!FuseShare::available())
             QSKIP("/dev/fuse cannot be opened here");
         share = std::make_unique<FuseShare>(root.file("server"), root.file("share"));
         QVERIFY2(share->mounted(), qPrintable(share->error()));
     }
-    const QString data = fuse ? root.file("share") : root.file("server");
+    const QString data = server ? server->mountPoint()
+        : fuse                  ? root.file("share")
+                                : root.file("server");
     const QString saveFolder = savedOnServer ? root.file("server") : data;
     const QString history = data + "/History";
-    const int rounds = StressContent::fullSize() ? (fuse ? 500 : 2000) : (fuse ? 40 : 200);
+    const int rounds = server       ? 12
+        : StressContent::fullSize() ? (fuse ? 500 : 2000)
+                                    : (fuse ? 40 : 200);
 
     const auto moveOnce = [&] {
         return rename ? Store::renameMessage(data + "/m.ms3", data + "/n.ms3")
@@ -329,6 +350,15 @@ void tst_ConcurrentWriters::saveRacingMoveOrRenameIsKept()
         QVERIFY(moveOnce().ok());
     }
     const qint64 moveUs = std::max<qint64>(clock.nsecsElapsed() / 5000, 50);
+    // Another computer's client takes a while to start: the move then begins at a random
+    // moment of that save instead.
+    qint64 putUs = 0;
+    if (server) {
+        clock.restart();
+        QVERIFY(server->putFromOtherComputer("warm-up.ms3", "warm-up\r\n"));
+        putUs = clock.nsecsElapsed() / 1000;
+        QVERIFY(server->removeFromOtherComputer("warm-up.ms3"));
+    }
 
     QRandomGenerator random(20261208);
     int lost = 0;
@@ -338,23 +368,33 @@ void tst_ConcurrentWriters::saveRacingMoveOrRenameIsKept()
         const QString newText = oldText + QStringLiteral(", edited by another copy");
         const StoreResult first = Store::writeWholeText(data + "/m.ms3", oldText);
         QVERIFY2(first.ok(), qPrintable(QString::number(round) + first.describe()));
-        const qint64 delayUs = random.bounded(moveUs * 3 / 2);
+        const qint64 delayUs = server ? 0 : random.bounded(moveUs * 3 / 2);
         StoreResult saved;
+        bool savedByOther = true;
         std::thread otherCopy([&] {
             QThread::usleep(delayUs);
-            saved = Store::writeWholeText(saveFolder + "/m.ms3", newText);
+            if (server)
+                savedByOther = server->putFromOtherComputer("m.ms3", newText.toLatin1() + "\r\n");
+            else
+                saved = Store::writeWholeText(saveFolder + "/m.ms3", newText);
         });
+        if (server)
+            QThread::usleep(random.bounded(putUs + moveUs));
         const StoreResult moved = moveOnce();
         otherCopy.join();
+        QVERIFY(savedByOther);
         QVERIFY2(saved.ok(), qPrintable(saved.describe()));
         QVERIFY2(moved.ok(), qPrintable(moved.describe()));
         // Behind a share's caches, look at the server's own folder.
-        const QString server = root.file("server");
+        const QString serverFolder = server ? server->backing() : root.file("server");
         bool found = false;
-        for (const QString &folder : { server, server + "/History" }) {
+        for (const QString &folder : { serverFolder, serverFolder + "/History" }) {
             for (const QByteArray &name : FolderProbe::entries(folder)) {
                 QVERIFY2(!name.startsWith(SafeFile::ClaimPrefix), name.constData());
                 const QString path = folder + '/' + QFile::decodeName(name);
+                // Never an empty or partial text filed (a rewrite caught midway).
+                if (name.endsWith(".ms3"))
+                    QVERIFY2(FolderProbe::rawRead(path).endsWith("\r\n"), qPrintable(path));
                 if (FolderProbe::rawRead(path).startsWith(newText.toLatin1() + "\r\n"))
                     found = true;
                 if (name == "m (2).ms3")

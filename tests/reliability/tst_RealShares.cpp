@@ -27,6 +27,7 @@ private slots:
     void saveOverExistingKeepsMessage();
     void composeAndMoveToHistory_data() { kinds(); }
     void composeAndMoveToHistory();
+    void moveDuringRewriteFilesWholeText();
     void putBackNeverOverwrites_data();
     void putBackNeverOverwrites();
 
@@ -112,13 +113,35 @@ void tst_RealShares::composeAndMoveToHistory()
     QVERIFY(!QFile::exists(server + QStringLiteral("/note.msa")));
     QCOMPARE(hiddenEntries(server), QStringList());
     QCOMPARE(hiddenEntries(server + QStringLiteral("/History")), QStringList());
-    // A non-atomic rewrite by another computer (ssh's "cat >" truncates, then writes) caught at
-    // its start must not file an empty message: the whole text is filed.
-    QVERIFY(share->putFromOtherComputer(QStringLiteral("again.msa"), "again\r\n"));
-    QVERIFY(
-        Store::moveMessage(inbox + QStringLiteral("/again.msa"), inbox + QStringLiteral("/History"))
-            .ok());
-    QVERIFY(!FolderProbe::rawRead(server + QStringLiteral("/History/again.msa")).isEmpty());
+}
+
+// sshfs: another computer rewrites a message in place (truncate, then write) while this one
+// files it. The move used to file the empty file it caught, and the text written into the
+// claimed file afterwards was deleted with it.
+void tst_RealShares::moveDuringRewriteFilesWholeText()
+{
+    if (const QString missing = RealShare::missingPackage(RealShare::Kind::Sftp);
+        !missing.isEmpty())
+        QSKIP(qPrintable(QStringLiteral("not installed: ") + missing));
+    RealShare share(RealShare::Kind::Sftp);
+    QVERIFY2(share.isMounted(), qPrintable(share.error()));
+    const QString server = share.backing();
+    QVERIFY(QDir().mkdir(server + QStringLiteral("/History")));
+    QVERIFY(share.putFromOtherComputer(QStringLiteral("plan.msa"), "first draft\r\n"));
+    share.startSlowRewrite(QStringLiteral("plan.msa"), "second draft\r\n", 400);
+    QTRY_VERIFY_WITH_TIMEOUT(FolderProbe::rawRead(server + QStringLiteral("/plan.msa")).isEmpty(),
+                             5000);
+    const QString inbox = share.mountPoint();
+    const StoreResult moved = Store::moveMessage(inbox + QStringLiteral("/plan.msa"),
+                                                 inbox + QStringLiteral("/History"));
+    QVERIFY(share.finishRewrite());
+    QVERIFY2(moved.ok(), qPrintable(moved.describe()));
+    // The whole text is somewhere, and nothing empty was filed.
+    const QByteArray filed = FolderProbe::rawRead(server + QStringLiteral("/History/plan.msa"));
+    const QByteArray left = FolderProbe::rawRead(server + QStringLiteral("/plan.msa"));
+    QVERIFY2(filed.startsWith("second draft\r\n") || left == "second draft\r\n",
+             (filed + " / " + left).constData());
+    QVERIFY2(filed.isNull() || filed.startsWith("second draft"), filed.constData());
 }
 
 void tst_RealShares::putBackNeverOverwrites_data()

@@ -121,6 +121,24 @@ bool RealShare::removeFromOtherComputer(const QString &name)
     return ok;
 }
 
+void RealShare::startSlowRewrite(const QString &name, const QByteArray &bytes, int delayMs)
+{
+    const QString local = m_root.file(QStringLiteral("rewrite.tmp"));
+    QFile file(local);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+    file.close();
+    m_rewrite.setProcessChannelMode(QProcess::ForwardedChannels);
+    m_rewrite.start(QStringLiteral("/bin/bash"),
+                    { rigScript(), QStringLiteral("rewrite"), m_root.path(), local, name,
+                      QString::number(delayMs / 1000.0) });
+}
+
+bool RealShare::finishRewrite()
+{
+    return m_rewrite.waitForFinished(30000) && m_rewrite.exitCode() == 0;
+}
+
 void RealShare::stop()
 {
     if (m_serverGroup > 0)

@@ -3,6 +3,7 @@
 #include "TempFolder.h"
 
 #include <QByteArray>
+#include <QProcess>
 #include <QString>
 
 // A real office share on loopback, started by tools/share-rig.sh: a Samba server mounted
@@ -35,6 +36,10 @@ public:
     bool putFromOtherComputer(const QString &name, const QByteArray &bytes);
     QByteArray getFromOtherComputer(const QString &name, bool *ok = nullptr);
     bool removeFromOtherComputer(const QString &name);
+    // (Sftp) Another computer rewrites name in place, as "cat >" does: empties it at once and
+    // writes bytes delayMs later. Returns at once; finishRewrite() waits for the end.
+    void startSlowRewrite(const QString &name, const QByteArray &bytes, int delayMs);
+    bool finishRewrite();
 
     // Freezes the server (all its processes) as a hung file server; resume() thaws it.
     void stop();
@@ -51,6 +56,7 @@ private:
     QString runRig(const QStringList &arguments, bool *ok);
 
     TempFolder m_root;
+    QProcess m_rewrite;
     QString m_mount;
     QString m_backing;
     QString m_error;
