@@ -10,6 +10,7 @@
 #include <QLineEdit>
 
 #include <cerrno>
+#include <cstring>
 #include <unistd.h>
 
 class tst_Form4Filing : public QObject
@@ -25,6 +26,7 @@ private slots:
     void renameRefusesUnsafeAndUnwritableNames();
     void deleteAsksByNameAndLeavesCountersAlone();
     void moveToHistoryReplacesAndRefreshesCounters();
+    void moveToHistoryWithoutHistoryFolder_data();
     void moveToHistoryWithoutHistoryFolder();
     void moveToInboxReplacesAndRefreshesCounters();
     void exitUnloads();
@@ -193,19 +195,39 @@ void tst_Form4Filing::moveToHistoryReplacesAndRefreshesCounters()
     QCOMPARE(f.windows.form3().File2->count(), 2);
 }
 
+void tst_Form4Filing::moveToHistoryWithoutHistoryFolder_data()
+{
+    QTest::addColumn<int>("shareError"); // 0: History is missing
+    QTest::newRow("History missing") << 0;
+    // A share that fails the write (smbnetfs refusing a busy file) is not a missing folder:
+    // the box names the real cause.
+    QTest::newRow("share refuses the write") << EBUSY;
+}
+
 void tst_Form4Filing::moveToHistoryWithoutHistoryFolder()
 {
+    QFETCH(int, shareError);
     MessagesFixture f;
     f.dir.write(QStringLiteral("a.msg"), "a\r\n");
     Form4 &browser = f.windows.form4();
     browser.OpenInbox();
-    QVERIFY(QDir(f.dir.file(QStringLiteral("History"))).removeRecursively());
+    if (shareError)
+        SafeFile::setInjectedRenameFailure(shareError);
+    else
+        QVERIFY(QDir(f.dir.file(QStringLiteral("History"))).removeRecursively());
     QVERIFY(browser.File1->selectName(QStringLiteral("a.msg")));
     click(browser.history);
-    QCOMPARE(f.dialogs().last()->text,
-             QStringLiteral("Cannot find history folder, make sure ") + f.state.historyFolder()
-                 + QStringLiteral(" exists."));
-    QCOMPARE(f.dialogs().last()->icon, Dialogs::Icon::None);
+    SafeFile::setInjectedRenameFailure(0);
+    const QString missingText = QStringLiteral("Cannot find history folder, make sure ")
+        + f.state.historyFolder() + QStringLiteral(" exists.");
+    if (shareError) {
+        QVERIFY2(f.dialogs().last()->text.contains(QString::fromLocal8Bit(strerror(shareError))),
+                 qPrintable(f.dialogs().last()->text));
+        QCOMPARE(f.dialogs().last()->icon, Dialogs::Icon::Exclamation);
+    } else {
+        QCOMPARE(f.dialogs().last()->text, missingText);
+        QCOMPARE(f.dialogs().last()->icon, Dialogs::Icon::None);
+    }
     QCOMPARE(f.dir.read(QStringLiteral("a.msg")), QByteArray("a\r\n"));
 }
 
