@@ -2,6 +2,7 @@
 
 #include "MessageFileName.h"
 #include "Store.h"
+#include "fs/CaseRule.h"
 #include "fs/PathFunctions.h"
 
 #include <QFile>
@@ -56,9 +57,15 @@ bool sameFile(const QString &first, const QString &second)
 {
     struct stat a;
     struct stat b;
-    return ::lstat(QFile::encodeName(first).constData(), &a) == 0
-        && ::lstat(QFile::encodeName(second).constData(), &b) == 0 && a.st_dev == b.st_dev
-        && a.st_ino == b.st_ino;
+    if (::lstat(QFile::encodeName(first).constData(), &a) != 0
+        || ::lstat(QFile::encodeName(second).constData(), &b) != 0 || a.st_dev != b.st_dev)
+        return false;
+    if (a.st_ino == b.st_ino)
+        return true;
+    // A FUSE share may number one file differently under two spellings of its name.
+    const QString folder = first.left(first.size() - FileNamePart(first).size());
+    return folder == second.left(second.size() - FileNamePart(second).size())
+        && first.compare(second, Qt::CaseInsensitive) == 0 && CaseRule::ignoresCase(folder);
 }
 
 } // namespace Store

@@ -3,6 +3,7 @@
 
 #include "fs/FileClaim.h"
 #include "fs/SafeFile.h"
+#include "store/NamedMessage.h"
 #include "store/Store.h"
 
 #include <QDir>
@@ -28,6 +29,8 @@ private slots:
     void composeAndMoveToHistory_data() { kinds(); }
     void composeAndMoveToHistory();
     void moveDuringRewriteFilesWholeText();
+    void renameChangingCaseKeepsOneMessage_data() { kinds(); }
+    void renameChangingCaseKeepsOneMessage();
     void putBackNeverOverwrites_data();
     void putBackNeverOverwrites();
 
@@ -142,6 +145,27 @@ void tst_RealShares::moveDuringRewriteFilesWholeText()
     QVERIFY2(filed.startsWith("second draft\r\n") || left == "second draft\r\n",
              (filed + " / " + left).constData());
     QVERIFY2(filed.isNull() || filed.startsWith("second draft"), filed.constData());
+}
+
+// The browser's Rename from note.msg to NOTE.msg: on a share that ignores case the two are
+// one file, which must neither be doubled, lost nor rewritten.
+void tst_RealShares::renameChangingCaseKeepsOneMessage()
+{
+    START_SHARE(share);
+    QVERIFY(share->putFromOtherComputer(QStringLiteral("note.msg"), "mine\r\n"));
+    const StoreResult renamed = Store::renameToNamedMessage(
+        share->mountPoint() + QStringLiteral("/note.msg"), share->mountPoint(),
+        QStringLiteral("NOTE"), QStringLiteral("d"));
+    QVERIFY2(renamed.ok(), qPrintable(renamed.describe()));
+    QList<QByteArray> messages;
+    for (const QByteArray &name : FolderProbe::entries(share->backing()))
+        messages << name;
+    QCOMPARE(messages.size(), 1);
+    const QByteArray text = FolderProbe::rawRead(share->backing() + '/' + messages.first());
+    if (kind == RealShare::Kind::Smb)
+        QCOMPARE(text, QByteArray("mine\r\n"));
+    else
+        QCOMPARE(messages.first(), QByteArray("NOTE.msg"));
 }
 
 void tst_RealShares::putBackNeverOverwrites_data()
