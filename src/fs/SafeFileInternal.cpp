@@ -1,5 +1,7 @@
 #include "SafeFileInternal.h"
 
+#include "FileSystemType.h"
+
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -9,6 +11,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace SafeFile {
@@ -209,8 +212,15 @@ int syncFolder(int folderFd)
     int error = injectedFolderSyncFailure.load();
     if (!error && ::fsync(folderFd) != 0)
         error = errno;
-    return error == EINVAL || error == EOPNOTSUPP || error == ENOTSUP || error == ENOSYS ? 0
-                                                                                         : error;
+    if (error == EINVAL || error == EOPNOTSUPP || error == ENOTSUP || error == ENOSYS)
+        return 0;
+    // On a share the server alone makes a rename durable, and the clients' folder syncs are
+    // unreliable (SMB has none): a failed one says nothing about a rename that succeeded.
+    struct statfs system;
+    if (error && ::fstatfs(folderFd, &system) == 0
+        && !FileSystemType::isLocal(quint32(system.f_type)))
+        return 0;
+    return error;
 }
 
 } // namespace Internal
