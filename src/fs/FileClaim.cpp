@@ -43,6 +43,7 @@ void FileClaim::removeClaimFolder()
 Result FileClaim::take(const QString &path)
 {
     Result result;
+    close(); // a second try after a refused one starts afresh
     const Location location = locate(path);
     m_folder = openFolderOf(location, FolderLinks::Refuse, &result);
     if (m_folder < 0)
@@ -68,7 +69,7 @@ Result FileClaim::take(const QString &path)
     lockExclusive(m_claim);
     if (::renameat(m_folder, m_name.constData(), m_claim, m_name.constData()) != 0) {
         const int error = errno;
-        ::unlinkat(m_folder, m_claimName.constData(), AT_REMOVEDIR);
+        removeClaimFolder();
         return error == ENOENT ? failure(Status::NotFound, error) : failure(Status::IoError, error);
     }
     m_holding = true;

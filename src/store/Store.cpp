@@ -200,7 +200,13 @@ StoreResult renameMessage(const QString &sourcePath, const QString &destinationP
     // between the read and now goes back under its name. When source and destination are one
     // file (a case-blind share), the copy itself was taken and goes back the same way.
     FileClaim claim;
-    const SafeFile::Result taken = claim.take(sourcePath);
+    SafeFile::Result taken = claim.take(sourcePath);
+    // A Samba share refuses the rename while another computer has the file open (it is
+    // writing it): that takes a moment.
+    for (int retry = 0; retry < 10 && taken.systemError == EBUSY; ++retry) {
+        QThread::msleep(50);
+        taken = claim.take(sourcePath);
+    }
     if (taken.status == SafeFile::Status::NotFound)
         return StoreResult::success(); // moved or deleted by another copy meanwhile
     if (!taken.ok())
