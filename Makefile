@@ -11,7 +11,8 @@ PACKAGES = cmake g++ make pkg-config qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa
            libgl-dev xvfb xauth x11-utils xdotool trayer desktop-file-utils appstream \
            fonts-dejavu-core dbus-daemon weston xwayland x11-xkb-utils e2fsprogs bindfs fuse3 \
            samba smbnetfs smbclient sshfs openssh-server openssh-client help2man \
-           syncthing
+           syncthing \
+           patchelf debootstrap lxqt-panel dbus-bin
 
 # Installs the Debian packages of $(1) that are missing (apt-get only when one is; it waits while
 # another package manager holds the lock).
@@ -59,8 +60,8 @@ bench-run: bench
 
 # Puts Notavo into a shared office folder and protects it (as root): make office DIR=/srv/office
 office: build
-	@test -n "$(DIR)" || { echo "Usage: make office DIR=<folder>"; exit 2; }
-	tools/make-office.sh $(BUILD) "$(DIR)"
+	@test -n "$(DIR)" || { echo "Usage: make office DIR=<folder> [DESTDIR=<staging folder>]"; exit 2; }
+	DESTDIR="$(DESTDIR)" tools/make-office.sh $(BUILD) "$(DIR)"
 
 # Reports what in an office folder the people sharing it could change: make office-check DIR=...
 office-check:

@@ -6,6 +6,17 @@ build=${1:?usage: make-office.sh <build folder> <office folder>}
 office=${2:?usage: make-office.sh <build folder> <office folder>}
 tools=$(cd "$(dirname "$0")" && pwd)
 
+# A packager's staging install (DESTDIR): the folder is made under $DESTDIR, for $office.
+installed=$office
+if [ -n "${DESTDIR:-}" ]; then
+    case $installed in
+        /*) ;;
+        *) installed=$(pwd)/$installed ;;
+    esac
+    office=$DESTDIR$installed
+fi
+export DESTDIR
+
 mkdir -p "$office"
 # Lift an earlier run's protection so the update can replace the files; they are removed rather
 # than written over, so a copy still running keeps the files it has loaded.
@@ -18,7 +29,7 @@ fi
 if [ -f "$office/qt.conf" ] && head -n 1 "$office/qt.conf" | grep -qx '\[Paths\]'; then
     rm -f "$office/qt.conf"
 fi
-cmake --install "$build" --prefix "$office" --strip
+cmake --install "$build" --prefix "$installed" --strip
 
 # Nobody but the owner may change the program files; the immutable attribute (root only, local
 # file systems) also keeps the group from renaming Notavo and lib/ in the group-writable folder.
