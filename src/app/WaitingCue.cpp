@@ -6,6 +6,7 @@
 #include "fs/FileList.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QWidget>
 
 WaitingCue::WaitingCue(QWidget &window, const QString &caption, Glint &icon, AppState &state)
@@ -15,31 +16,39 @@ WaitingCue::WaitingCue(QWidget &window, const QString &caption, Glint &icon, App
     , m_icon(icon)
     , m_state(state)
     , m_notice(state.platform().notifier)
-{ }
+{
+    // A panel that stops or restarts moves the count into the title or out of it at once,
+    // not at the next message.
+    QPointer<WaitingCue> cue(this);
+    m_state.platform().tray.availabilityChanged = [cue](bool) {
+        if (cue)
+            cue->showInTitle(false);
+    };
+}
+
+WaitingCue::~WaitingCue()
+{
+    m_state.platform().tray.availabilityChanged = nullptr;
+}
 
 void WaitingCue::show(int count)
 {
     m_icon.setInTray(count >= 1);
-    const bool changed = count != m_announcedCount;
-    // The tray is asked when the count changes, and at every tick while the title carries the
-    // count: a panel that comes up late then takes it out. The answer may cost a trip to the
-    // display server or the session bus, so a steady count shown in a tray asks nothing.
-    if (!changed && !m_countInTitle)
+    if (count == m_announcedCount)
         return;
     const bool more = count > qMax(0, m_announcedCount);
-    if (changed) {
-        m_announcedCount = count;
-        m_notice.update(m_state.inboxList().path(), m_state.inboxList().names());
-    }
-    if (m_state.platform().tray.isSystemTrayAvailable()) {
-        m_countInTitle = false;
-        m_window.setWindowTitle(m_caption);
-        return;
-    }
-    m_countInTitle = count > 0;
-    m_window.setWindowTitle(m_countInTitle ? m_caption + QStringLiteral(" - ")
-                                    + MessagePolling::inboxCountText(count)
-                                           : m_caption);
-    if (changed && more)
+    m_announcedCount = count;
+    m_notice.update(m_state.inboxList().path(), m_state.inboxList().names());
+    showInTitle(more);
+}
+
+void WaitingCue::showInTitle(bool alert)
+{
+    // The tray host keeps its answer current: asking costs nothing.
+    const bool inTitle = m_announcedCount > 0 && !m_state.platform().tray.isSystemTrayAvailable();
+    m_window.setWindowTitle(inTitle ? m_caption + QStringLiteral(" - ")
+                                    + MessagePolling::inboxCountText(m_announcedCount)
+                                    : m_caption);
+    if (inTitle && alert)
         QApplication::alert(&m_window);
 }

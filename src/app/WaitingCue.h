@@ -18,17 +18,19 @@ class WaitingCue : public QObject
 public:
     // caption is the window's title without a count.
     WaitingCue(QWidget &window, const QString &caption, Glint &icon, AppState &state);
+    ~WaitingCue() override;
 
     void show(int count);
 
 private:
+    // The count in the title while no tray shows the icon; alert asks for attention too.
+    void showInTitle(bool alert);
+
     QWidget &m_window;
     QString m_caption;
     Glint &m_icon;
     AppState &m_state;
     // The inbox count last announced; -1 before the first.
     int m_announcedCount = -1;
-    // The title shows the count: there was no tray when last asked.
-    bool m_countInTitle = false;
     InboxNotice m_notice;
 };

@@ -1,9 +1,35 @@
 #include "DBusNotifier.h"
 
+#include <QDBusArgument>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QGuiApplication>
+#include <QIcon>
+#include <QImage>
+
+// The notification's picture as pixels ("image-data": iiibiiay, RGBA bytes).
+struct NotificationImage
+{
+    QImage image;
+};
+Q_DECLARE_METATYPE(NotificationImage)
+
+QDBusArgument &operator<<(QDBusArgument &argument, const NotificationImage &picture)
+{
+    const QImage &image = picture.image;
+    argument.beginStructure();
+    argument << image.width() << image.height() << int(image.bytesPerLine()) << true << 8 << 4
+             << QByteArray(reinterpret_cast<const char *>(image.constBits()), image.sizeInBytes());
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument &operator>>(const QDBusArgument &argument, NotificationImage &)
+{
+    return argument;
+}
 
 namespace {
 
@@ -12,12 +38,26 @@ const QString Path = QStringLiteral("/org/freedesktop/Notifications");
 const QString Interface = QStringLiteral("org.freedesktop.Notifications");
 const QString DefaultAction = QStringLiteral("default");
 
+// The program's own icon goes with the notification: a PC where the office folder has no
+// menu entry has no icon of that name in its theme.
+QVariant iconPixels()
+{
+    QIcon icon = QGuiApplication::windowIcon();
+    if (icon.isNull())
+        icon = QIcon(QStringLiteral(":/pictures/notavo.svg"));
+    const QImage image = icon.pixmap(48, 48).toImage().convertToFormat(QImage::Format_RGBA8888);
+    if (image.isNull())
+        return QVariant();
+    return QVariant::fromValue(NotificationImage { image });
+}
+
 } // namespace
 
 DBusNotifier::DBusNotifier(const QDBusConnection &bus, QObject *parent)
     : Notifier(parent)
     , m_bus(bus)
 {
+    qDBusRegisterMetaType<NotificationImage>();
     if (!m_bus.isConnected())
         return;
     m_bus.connect(Service, Path, Interface, QStringLiteral("ActionInvoked"), this,
@@ -62,6 +102,9 @@ void DBusNotifier::send()
         const QString desktopEntry = QGuiApplication::desktopFileName();
         if (!desktopEntry.isEmpty())
             hints.insert(QStringLiteral("desktop-entry"), desktopEntry);
+        const QVariant pixels = iconPixels();
+        if (pixels.isValid())
+            hints.insert(QStringLiteral("image-data"), pixels);
         call(QStringLiteral("Notify"),
              { QGuiApplication::applicationName(), m_id, QStringLiteral("io.github.notavo.Notavo"),
                m_title, body, QStringList { DefaultAction, QStringLiteral("Open Inbox") }, hints,

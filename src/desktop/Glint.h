@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 // A tray icon with the properties the windows rely on: a tool-tip, a picture chosen by number
 // from an image list, a Boolean that puts it into the notification area, and a double-click.
 class Glint : public QObject
@@ -49,5 +51,9 @@ class TrayHost
 public:
     virtual ~TrayHost() = default;
     virtual Glint *createGlint(QObject *parent) = 0;
+    // Cheap: the answer is kept up to date as trays come and go.
     virtual bool isSystemTrayAvailable() const = 0;
+
+    // Called when a tray comes or goes (a panel restarts), with the new answer.
+    std::function<void(bool)> availabilityChanged;
 };

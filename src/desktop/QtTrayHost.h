@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QPointer>
+#include <QTimer>
 
 #include <memory>
 
@@ -15,6 +16,10 @@ class QDBusServiceWatcher;
 // watcher that restarts. What Qt does not do is switch protocols: when it found no
 // StatusNotifier panel at start, one that comes up later gets the icons through items of the
 // program's own, unless an XEmbed tray already holds them.
+//
+// Whether there is a tray is followed, not asked each time: the StatusNotifier watcher's bus
+// name through the bus's owner-change signal, the XEmbed tray through Qt's tracker of the
+// tray selection, which reports a tray that goes or comes.
 class QtTrayHost : public TrayHost
 {
 public:
@@ -22,13 +27,21 @@ public:
     ~QtTrayHost() override;
 
     Glint *createGlint(QObject *parent) override;
-    bool isSystemTrayAvailable() const override;
+    bool isSystemTrayAvailable() const override { return m_available; }
 
 private:
     void watcherChanged(const QString &owner);
+    void followXEmbedTray();
+    void xembedChecked();
+    void follow();
 
     QtGlint::Host m_host = QtGlint::Host::XEmbed;
+    bool m_qtSpeaksStatusNotifier = false;
     std::unique_ptr<QDBusServiceWatcher> m_watcher;
+    bool m_watcherPresent = false;
+    bool m_xembedTray = false;
+    QTimer m_xembedCheck;
     bool m_ownItems = false;
+    bool m_available = false;
     QList<QPointer<QtGlint>> m_glints;
 };

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDBusConnection>
+#include <QDBusObjectPath>
 #include <QIcon>
 #include <QList>
 #include <QObject>
@@ -43,6 +44,15 @@ class StatusNotifierItem : public QObject
     Q_PROPERTY(StatusNotifierPixmaps IconPixmap READ iconPixmap)
     Q_PROPERTY(StatusNotifierToolTip ToolTip READ toolTip)
     Q_PROPERTY(bool ItemIsMenu READ itemIsMenu)
+    // The rest of the item's properties, asked by panels: no attention or overlay picture, no
+    // theme folder, and no menu (the program's menu opens from its window).
+    Q_PROPERTY(QString AttentionIconName READ noName)
+    Q_PROPERTY(StatusNotifierPixmaps AttentionIconPixmap READ noPixmaps)
+    Q_PROPERTY(QString AttentionMovieName READ noName)
+    Q_PROPERTY(QString OverlayIconName READ noName)
+    Q_PROPERTY(StatusNotifierPixmaps OverlayIconPixmap READ noPixmaps)
+    Q_PROPERTY(QString IconThemePath READ noName)
+    Q_PROPERTY(QDBusObjectPath Menu READ menu)
 public:
     explicit StatusNotifierItem(QObject *parent = nullptr);
     ~StatusNotifierItem() override;
@@ -59,6 +69,9 @@ public:
     StatusNotifierPixmaps iconPixmap() const { return m_pixmaps; }
     StatusNotifierToolTip toolTip() const;
     bool itemIsMenu() const { return false; }
+    QString noName() const { return QString(); }
+    StatusNotifierPixmaps noPixmaps() const { return {}; }
+    QDBusObjectPath menu() const { return QDBusObjectPath(QStringLiteral("/NO_DBUSMENU")); }
 
 public slots:
     void Activate(int x, int y);

@@ -149,8 +149,13 @@ void tst_Form1Background::withoutTrayTheWindowStaysReachable()
     // A tray that comes up while a message waits takes the count out of the title.
     rig.dir.write("c.msg", "x");
     QTRY_COMPARE(rig.main.windowTitle(), QStringLiteral("Notavo 3.0 - 1 New Message."));
-    rig.p.tray.available = true;
+    rig.p.tray.setAvailable(true);
     QTRY_COMPARE(rig.main.windowTitle(), QStringLiteral("Notavo 3.0"));
+    // The panel stops: the count is back in the title, with no new message to bring it.
+    rig.p.tray.setAvailable(false);
+    QCOMPARE(rig.main.windowTitle(), QStringLiteral("Notavo 3.0 - 1 New Message."));
+    rig.p.tray.setAvailable(true);
+    QCOMPARE(rig.main.windowTitle(), QStringLiteral("Notavo 3.0"));
 
     // With a tray the title stays the program's own.
     rig.dir.write("d.msg", "x");

@@ -23,6 +23,14 @@ public:
     Glint *createGlint(QObject *parent) override;
     bool isSystemTrayAvailable() const override { return available; }
 
+    // A tray coming or going, as the real host reports it.
+    void setAvailable(bool on)
+    {
+        available = on;
+        if (availabilityChanged)
+            availabilityChanged(on);
+    }
+
     bool available = true;
     QList<QPointer<FakeGlint>> created;
 };

@@ -47,6 +47,12 @@ lacking() {
             *"=> not found"*)
                 name=${line%% *}
                 case " $missing " in *" $name "*) ;; *) missing="$missing $name" ;; esac ;;
+            *"error while loading shared libraries: "*)
+                # One that is there but cannot be loaded (damaged, empty) counts as missing.
+                name=${line##*shared libraries: }
+                name=${name%%:*}
+                name=${name##*/}
+                case " $missing " in *" $name "*) ;; *) missing="$missing $name" ;; esac ;;
             *"version \`GLIBC_"*) old_c=1 ;;
             *"version \`GLIBCXX_"* | *"version \`CXXABI_"*) old_cxx=1 ;;
             *"version \`"*"' not found"*)
