@@ -8,6 +8,7 @@
 #include "store/SlotTable.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -194,12 +195,16 @@ private slots:
     void programRunsOnBundledQt_data();
     void programRunsOnBundledQt();
     void deadKeysCompose();
+    void bundleIsSelfConsistent();
+    void launcherSaysWhatIsMissing();
     void bundleIsNoMessage();
     void groupMemberCannotReplaceProgram();
     void destdirKeepsEverythingInside();
     void launcherEntryIsValid_data();
     void launcherEntryIsValid();
     void metainfoIsValid();
+    void otherReleases_data();
+    void otherReleases();
 
 private:
     QString office() const { return m_office.filePath(QStringLiteral("office folder")); }
@@ -301,7 +306,9 @@ void tst_Install::officeFolderHoldsProgramAndQt()
          { "libQt6Core.so.6", "libQt6Gui.so.6", "libQt6Widgets.so.6", "libQt6Svg.so.6",
            "libQt6XcbQpa.so.6", "libQt6DBus.so.6", "libmd4c.so.0", "libdouble-conversion.so.3",
            "libb2.so.1", "libpcre2-16.so.0", "libxkbcommon-x11.so.0", "libxcb-icccm.so.4",
-           "libicuuc.so.", "libicudata.so." })
+           "libicuuc.so.", "libicudata.so.",
+           // What a minimal desktop lacks: libgl1 brings no libOpenGL.
+           "libOpenGL.so.0", "libharfbuzz.so.0", "libSM.so.6", "libICE.so.6", "libcom_err.so.2" })
         QVERIFY2(!bundled
                       .filter(QRegularExpression(QLatin1Char('^')
                                                  + QRegularExpression::escape(QLatin1String(file))))
@@ -480,6 +487,113 @@ void tst_Install::deadKeysCompose()
     QVERIFY2(text.contains("From: \xE9 "), text.constData());
 }
 
+// readelf's answer about a file: its dynamic section (-d) or the like.
+QString readelf(const QString &option, const QString &file)
+{
+    return QString::fromLocal8Bit(run(QStringLiteral("readelf"), { option, file }).output);
+}
+
+// Every bundled library finds its own needs beside itself (a RUNPATH of its own, no RPATH that
+// would reach into other libraries), and no library of the computer that the program loads
+// needs one of the bundled names: the loader would hand it the folder's copy.
+void tst_Install::bundleIsSelfConsistent()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("readelf")).isEmpty()
+        || QStandardPaths::findExecutable(QStringLiteral("ldd")).isEmpty())
+        QSKIP("readelf and ldd are needed");
+    const QString lib = QFileInfo(office()).canonicalFilePath() + QStringLiteral("/lib");
+    QStringList bundled;
+    QStringList loaded = { lib + QStringLiteral("/Notavo") };
+    for (const QString &name : QDir(lib).entryList({ QStringLiteral("*.so*") }, QDir::Files)) {
+        bundled << name;
+        loaded << lib + QLatin1Char('/') + name;
+    }
+    QDirIterator plugins(lib + QStringLiteral("/plugins"), { QStringLiteral("*.so") }, QDir::Files,
+                         QDirIterator::Subdirectories);
+    while (plugins.hasNext())
+        loaded << plugins.next();
+    static const QRegularExpression runpath(QStringLiteral("\\(RUNPATH\\).*\\[(.*)\\]"));
+    QStringList system;
+    for (const QString &file : std::as_const(loaded)) {
+        const QString dynamic = readelf(QStringLiteral("-d"), file);
+        QVERIFY2(!dynamic.contains(QLatin1String("(RPATH)")), qPrintable(file));
+        const QString expected = file.contains(QLatin1String("/plugins/"))
+            ? QStringLiteral("$ORIGIN/../..")
+            : QStringLiteral("$ORIGIN");
+        QVERIFY2(runpath.match(dynamic).captured(1) == expected, qPrintable(file + dynamic));
+        // What the loader resolves: bundled names from the folder, the rest from the computer.
+        const QString resolved
+            = QString::fromLocal8Bit(run(QStringLiteral("ldd"), { file }).output);
+        static const QRegularExpression entry(
+            QStringLiteral("^\\s*(\\S+) => (.*?)(?: \\(0x[0-9a-f]+\\))?$"),
+            QRegularExpression::MultilineOption);
+        QRegularExpressionMatchIterator entries = entry.globalMatch(resolved);
+        while (entries.hasNext()) {
+            const QRegularExpressionMatch found = entries.next();
+            const QString name = found.captured(1);
+            const QString path = found.captured(2);
+            QVERIFY2(path != QLatin1String("not found"),
+                     qPrintable(file + QLatin1Char(' ') + name));
+            if (bundled.contains(name))
+                QVERIFY2(path.startsWith(lib), qPrintable(file + QLatin1Char(' ') + path));
+            else if (!system.contains(path))
+                system << path;
+        }
+    }
+    QVERIFY(system.size() > 10);
+    static const QRegularExpression needed(QStringLiteral("\\(NEEDED\\).*\\[(.*)\\]"));
+    for (const QString &file : std::as_const(system)) {
+        QRegularExpressionMatchIterator needs
+            = needed.globalMatch(readelf(QStringLiteral("-d"), file));
+        while (needs.hasNext()) {
+            const QString name = needs.next().captured(1);
+            QVERIFY2(
+                !bundled.contains(name),
+                qPrintable(file + QStringLiteral(" of the computer needs the bundled ") + name));
+        }
+    }
+}
+
+// A PC that lacks a library of the base: the launcher says which, on the terminal and in a
+// dialog (xmessage here), and the program is not started.
+void tst_Install::launcherSaysWhatIsMissing()
+{
+    if (!isRoot() || QStandardPaths::findExecutable(QStringLiteral("unshare")).isEmpty())
+        QSKIP("hiding a library needs root and unshare");
+    DesktopSession desktop;
+    QString why;
+    if (!desktop.startDisplay(&why))
+        QSKIP(qPrintable(why));
+    QTemporaryDir home;
+    // The xcb platform needs it; an empty file where it was is a library that cannot load.
+    const QString hidden = QFileInfo(QStringLiteral("/usr/lib/x86_64-linux-gnu/libX11-xcb.so.1"))
+                               .canonicalFilePath();
+    if (hidden.isEmpty())
+        QSKIP("libX11-xcb.so.1 is not where Debian keeps it");
+    const Run launch
+        = run(QStringLiteral("unshare"),
+              { QStringLiteral("-m"), QStringLiteral("sh"), QStringLiteral("-c"),
+                QStringLiteral("mount --bind \"$1\" \"$2\" && exec \"$3\""), QStringLiteral("sh"),
+                m_empty.fileName(), hidden, QDir(office()).filePath(QStringLiteral("Notavo")) },
+              desktop.environment(home.path()));
+    QCOMPARE(launch.exitCode, 1);
+    QCOMPARE(launch.output,
+             QByteArray("Notavo cannot start on this computer: the system library libX11-xcb.so.1 "
+                        "is missing; install the package that holds it (Debian GNU/Linux 12 or "
+                        "newer has it).\n"));
+    if (QStandardPaths::findExecutable(QStringLiteral("xmessage")).isEmpty())
+        QSKIP("xmessage is not installed");
+    QString dialog;
+    QVERIFY2(waitFor(
+                 [&] {
+                     return !(dialog = shownWindow(desktop.display(), QStringLiteral("^Notavo$")))
+                                 .isEmpty();
+                 },
+                 10000),
+             "no dialog said it");
+    xdotool(desktop.display(), { QStringLiteral("windowkill"), dialog });
+}
+
 // The office folder is the data folder: none of what the installation put there may ever show
 // up as a message of any slot.
 void tst_Install::bundleIsNoMessage()
@@ -653,6 +767,99 @@ void tst_Install::metainfoIsValid()
     const Run validation
         = run(appstream, { QStringLiteral("validate"), QStringLiteral("--no-net"), metainfo });
     QVERIFY2(validation.exitCode == 0, validation.output.constData());
+}
+
+void tst_Install::otherReleases_data()
+{
+    QTest::addColumn<QString>("release");
+    QTest::addColumn<QByteArray>("said");
+    // Newer: it runs. Older: one sentence, and no start.
+    QTest::newRow("Debian 13") << "trixie" << QByteArray();
+    QTest::newRow("Debian 11")
+        << "bullseye"
+        << QByteArray("Notavo cannot start on this computer: it needs the GNU C library 2.35 or "
+                      "newer, and this computer has 2.31 (Debian GNU/Linux 12 or newer has it).\n");
+}
+
+// The office folder on other Debian releases, each a minimal root (debootstrap minbase with
+// the X11 client libraries, no Qt) made once and kept, run against an X server of this
+// computer. Only for `ctest -L releases` (NOTAVO_RELEASES=1): the first run fetches.
+void tst_Install::otherReleases()
+{
+    QFETCH(QString, release);
+    QFETCH(QByteArray, said);
+    if (qEnvironmentVariableIsEmpty("NOTAVO_RELEASES"))
+        QSKIP("other releases are tried by the releases label (NOTAVO_RELEASES=1)");
+    if (!isRoot() || QStandardPaths::findExecutable(QStringLiteral("debootstrap")).isEmpty())
+        QSKIP("a release root needs root and debootstrap");
+    const QString cache = qEnvironmentVariableIsEmpty("NOTAVO_RELEASES_CACHE")
+        ? QStringLiteral("/var/cache/notavo-releases")
+        : qEnvironmentVariable("NOTAVO_RELEASES_CACHE");
+    QDir().mkpath(cache);
+    const QString root = cache + QLatin1Char('/') + release;
+    QProcess make;
+    make.setProcessChannelMode(QProcess::MergedChannels);
+    make.start(QStringLiteral(NOTAVO_SOURCE_DIR "/tests/install/release-root.sh"),
+               { release, root });
+    QVERIFY(make.waitForFinished(900000));
+    if (make.exitCode() == 2)
+        QSKIP(qPrintable(release + QStringLiteral(" cannot be fetched from the Debian mirror: ")
+                         + QString::fromLocal8Bit(make.readAll())));
+    QVERIFY2(make.exitCode() == 0, make.readAll().constData());
+
+    DesktopSession desktop;
+    QString why;
+    if (!desktop.startDisplay(&why))
+        QSKIP(qPrintable(why));
+    // The root sees this computer's X server and the office folder, nothing else of it.
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH"));
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.setProcessChannelMode(QProcess::MergedChannels);
+    program.start(QStringLiteral("unshare"),
+                  { QStringLiteral("-m"), QStringLiteral("sh"), QStringLiteral("-c"),
+                    QStringLiteral("set -e; mkdir -p \"$1/tmp/.X11-unix\" \"$1/office\"; "
+                                   "mount --bind /tmp/.X11-unix \"$1/tmp/.X11-unix\"; "
+                                   "mount --bind \"$2\" \"$1/office\"; "
+                                   "mount -t proc proc \"$1/proc\"; "
+                                   "exec chroot \"$1\" /usr/bin/env -i HOME=/tmp DISPLAY=$3 "
+                                   "XDG_RUNTIME_DIR=/tmp /office/Notavo"),
+                    QStringLiteral("sh"), root, office(), desktop.display() });
+    QVERIFY(program.waitForStarted());
+    if (!said.isEmpty()) {
+        QVERIFY(program.waitForFinished(20000));
+        QCOMPARE(program.exitCode(), 1);
+        QCOMPARE(program.readAll(), said);
+        return;
+    }
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    const bool shown = waitFor(
+        [&] { return !shownWindow(desktop.display(), QStringLiteral("^Notavo 3\\.0$")).isEmpty(); },
+        30000);
+    qInfo("main window after %lld ms", sinceStart.elapsed());
+    const QString message = QDir(office()).filePath(QStringLiteral("release.msg"));
+    QFile file(message);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    // No tray there: the count goes into the title.
+    QElapsedTimer sinceMessage;
+    sinceMessage.start();
+    const bool counted
+        = shown
+        && waitFor(
+              [&] {
+                  return !shownWindow(desktop.display(),
+                                      QStringLiteral("^Notavo 3\\.0 - 1 New Message\\.$"))
+                              .isEmpty();
+              },
+              10000);
+    qInfo("message counted after %lld ms", sinceMessage.elapsed());
+    QFile::remove(message);
+    program.kill();
+    program.waitForFinished();
+    QVERIFY2(shown && counted, program.readAll().constData());
 }
 
 QTEST_GUILESS_MAIN(tst_Install)
