@@ -1,5 +1,7 @@
 #include "FakeNotificationServer.h"
 
+#include <QDBusArgument>
+
 namespace {
 const QString ConnectionName = QStringLiteral("notification-server");
 }
@@ -26,10 +28,12 @@ void FakeNotificationServer::click(uint id)
 
 uint FakeNotificationServer::Notify(const QString &, uint replacesId, const QString &,
                                     const QString &summary, const QString &body,
-                                    const QStringList &actions, const QVariantMap &, int)
+                                    const QStringList &actions, const QVariantMap &hints, int)
 {
     const uint id = replacesId != 0 ? replacesId : m_next++;
-    shown.append({ id, replacesId, summary, body, actions });
+    const QDBusArgument image = hints.value(QStringLiteral("image-data")).value<QDBusArgument>();
+    shown.append({ id, replacesId, summary, body, actions,
+                   image.currentSignature() == QLatin1String("(iiibiiay)") });
     return id;
 }
 

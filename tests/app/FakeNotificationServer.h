@@ -25,6 +25,8 @@ public:
         QString summary;
         QString body;
         QStringList actions;
+        // The picture came as pixels (the image-data hint), which needs no icon theme.
+        bool picture;
     };
     QList<Shown> shown;
     QList<uint> closed;

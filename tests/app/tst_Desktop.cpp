@@ -319,6 +319,7 @@ void tst_Desktop::notificationFollowsInbox()
     QCOMPARE(first.summary, QStringLiteral("New Message!"));
     QCOMPARE(first.body, QStringLiteral("1 New Message.\nNewest: x"));
     QVERIFY(first.actions.contains(QStringLiteral("default")));
+    QVERIFY2(first.picture, "the notification came without the program's picture");
 
     // A second message replaces the notification instead of adding one.
     QFile second(m_office.filePath(QStringLiteral("y.msg")));

@@ -691,6 +691,18 @@ void tst_Install::destdirKeepsEverythingInside()
     const QString staged = stage.path() + prefix;
     QVERIFY(QFileInfo::exists(staged + QStringLiteral("/lib/qt.conf")));
     QVERIFY(QFileInfo::exists(staged + QStringLiteral("/lib/plugins/platforms/libqxcb.so")));
+    QVERIFY(QFileInfo::exists(staged + QStringLiteral("/lib/requirements")));
+
+    // make office DIR=... DESTDIR=...: the same, protection and all, inside the stage.
+    QTemporaryDir officeStage;
+    environment.insert(QStringLiteral("DESTDIR"), officeStage.path());
+    const Run office = run(QStringLiteral(NOTAVO_SOURCE_DIR "/tools/make-office.sh"),
+                           { QStringLiteral(NOTAVO_BUILD_DIR), prefix }, environment);
+    run(QStringLiteral("chattr"),
+        { QStringLiteral("-R"), QStringLiteral("-i"), officeStage.path() });
+    QVERIFY2(office.exitCode == 0, office.output.constData());
+    QVERIFY(!QFileInfo::exists(prefix));
+    QVERIFY(QFileInfo(officeStage.path() + prefix + QStringLiteral("/Notavo")).isExecutable());
 
     QVERIFY(QFile::setPermissions(staged, QFile::permissions(staged) | QFile::WriteGroup));
     const Run check = run(QStringLiteral(NOTAVO_SOURCE_DIR "/tools/check-office.sh"), { staged });
