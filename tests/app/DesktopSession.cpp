@@ -1,5 +1,6 @@
 #include "DesktopSession.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -9,6 +10,7 @@
 
 DesktopSession::~DesktopSession()
 {
+    stop(m_panel);
     stop(m_tray);
     stop(m_bus);
     stop(m_xvfb);
@@ -112,6 +114,52 @@ bool DesktopSession::startTray(QString *why)
 void DesktopSession::stopTray()
 {
     stop(m_tray);
+}
+
+bool DesktopSession::startLxqtPanel(const QString &folder, QString *why)
+{
+    const QString panel = QStandardPaths::findExecutable(QStringLiteral("lxqt-panel"));
+    if (panel.isEmpty()) {
+        *why = QStringLiteral("lxqt-panel is not installed");
+        return false;
+    }
+    QDir().mkpath(folder);
+    const QString config = folder + QStringLiteral("/panel.conf");
+    QFile file(config);
+    if (!file.exists() && file.open(QIODevice::WriteOnly))
+        file.write("[General]\n__userfile__=true\npanels=panel1\n\n[panel1]\n"
+                   "plugins=statusnotifier\nposition=Bottom\ndesktop=0\n\n"
+                   "[statusnotifier]\ntype=statusnotifier\n");
+    file.close();
+    m_panel.setProcessEnvironment(environment(folder));
+    m_panel.setStandardOutputFile(QProcess::nullDevice());
+    m_panel.setStandardErrorFile(folder + QStringLiteral("/panel.log"), QIODevice::Append);
+    m_panel.start(panel, { QStringLiteral("-c"), config });
+    const QDeadlineTimer deadline(15000);
+    QByteArray names;
+    while (!deadline.hasExpired() && m_panel.state() != QProcess::NotRunning) {
+        names
+            = run(QStringLiteral("dbus-send"),
+                  { QStringLiteral("--bus=") + m_busAddress, QStringLiteral("--print-reply"),
+                    QStringLiteral("--dest=org.freedesktop.DBus"),
+                    QStringLiteral("/org/freedesktop/DBus"),
+                    QStringLiteral("org.freedesktop.DBus.ListNames") });
+        if (names.contains("org.kde.StatusNotifierHost-"))
+            return true;
+        // The panel asks this process (the test's accessibility bus) while it starts.
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+        QThread::msleep(50);
+    }
+    QFile log(folder + QStringLiteral("/panel.log"));
+    log.open(QIODevice::ReadOnly);
+    *why = QStringLiteral("lxqt-panel did not start: ") + QString::fromLocal8Bit(log.readAll())
+        + QString::fromLocal8Bit(names);
+    return false;
+}
+
+void DesktopSession::stopLxqtPanel()
+{
+    stop(m_panel);
 }
 
 QProcessEnvironment DesktopSession::environment(const QString &configHome) const

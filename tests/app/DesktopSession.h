@@ -21,6 +21,10 @@ public:
     bool startTray(QString *why);
     // Ends the tray, as a panel restart does.
     void stopTray();
+    // An LXQt panel with a StatusNotifier area only, its settings and its log (standard
+    // error) under folder; ready once its watcher is on the session bus.
+    bool startLxqtPanel(const QString &folder, QString *why);
+    void stopLxqtPanel();
 
     QString display() const { return m_display; }
     QString busAddress() const { return m_busAddress; }
@@ -46,6 +50,7 @@ private:
     QProcess m_xvfb;
     QProcess m_bus;
     QProcess m_tray;
+    QProcess m_panel;
     QString m_display;
     QString m_busAddress;
 };

@@ -33,6 +33,7 @@ private slots:
     void mainWindowAppearsAfterSplash();
     void startupMadeHistoryAndAutostart();
     void newMessageDocksTrayIcon();
+    void statusNotifierPanelRestarts();
     void screenReaderReadsCount();
     void mainWindowScreenshot();
     void notificationFollowsInbox();
@@ -268,6 +269,43 @@ void tst_Desktop::newMessageDocksTrayIcon()
                     QStringLiteral("--repeat"), QStringLiteral("2"), QStringLiteral("--delay"),
                     QStringLiteral("80"), QStringLiteral("1") });
     QVERIFY2(waitFor(browserShown, 10000), "a double-click on the tray icon opened nothing");
+}
+
+// A real StatusNotifier panel (LXQt's) after the XEmbed tray is gone: the icon goes to it, and
+// while it restarts the count is in the title. The panel finds every property it asks for.
+void tst_Desktop::statusNotifierPanelRestarts()
+{
+    if (m_program.state() != QProcess::Running)
+        QSKIP("the program is not running");
+    if (!m_haveBus)
+        QSKIP(qPrintable(m_noBus));
+    if (QStandardPaths::findExecutable(QStringLiteral("lxqt-panel")).isEmpty()
+        || QStandardPaths::findExecutable(QStringLiteral("dbus-send")).isEmpty())
+        QSKIP("lxqt-panel and dbus-send are needed");
+    const auto countInTitle = [this] {
+        return !m_desktop.shownWindows(QStringLiteral("^Notavo 3\\.0 - 1 New Message\\.$"))
+                    .isEmpty();
+    };
+    m_desktop.stopTray();
+    QVERIFY2(waitFor(countInTitle, 5000), "the count did not go into the title");
+    const QString folder = m_config.filePath(QStringLiteral("lxqt"));
+    QString why;
+    for (int start = 0; start < 2; ++start) {
+        QVERIFY2(m_desktop.startLxqtPanel(folder, &why), qPrintable(why));
+        QVERIFY2(waitFor([&] { return !countInTitle(); }, 10000),
+                 "the count stayed in the title with a StatusNotifier panel");
+        QTest::qWait(1000);
+        m_desktop.stopLxqtPanel();
+        QElapsedTimer sinceStop;
+        sinceStop.start();
+        QVERIFY2(waitFor(countInTitle, 5000), "the count did not go into the title");
+        qInfo("count in the title %lld ms after the panel stopped", sinceStop.elapsed());
+    }
+    QFile log(folder + QStringLiteral("/panel.log"));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QByteArray said = log.readAll();
+    QVERIFY2(!said.contains("UnknownProperty") && !said.contains("Unknown property"),
+             said.constData());
 }
 
 void tst_Desktop::screenReaderReadsCount()
