@@ -586,10 +586,14 @@ void tst_Install::launcherSaysWhatIsMissing()
     QString dialog;
     QVERIFY2(waitFor(
                  [&] {
-                     return !(dialog = shownWindow(desktop.display(), QStringLiteral("^Notavo$")))
-                                 .isEmpty();
+                     dialog = QString::fromLatin1(
+                                  xdotool(desktop.display(),
+                                          { QStringLiteral("search"), QStringLiteral("--name"),
+                                            QStringLiteral("^Notavo$") }))
+                                  .section(QLatin1Char('\n'), 0, 0);
+                     return !dialog.isEmpty();
                  },
-                 10000),
+                 15000),
              "no dialog said it");
     xdotool(desktop.display(), { QStringLiteral("windowkill"), dialog });
 }
