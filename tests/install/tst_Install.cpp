@@ -504,6 +504,8 @@ void tst_Install::bundleIsSelfConsistent()
     const QString lib = QFileInfo(office()).canonicalFilePath() + QStringLiteral("/lib");
     QStringList bundled;
     QStringList loaded = { lib + QStringLiteral("/Notavo") };
+    if (QFileInfo::exists(lib + QStringLiteral("/notavo-send")))
+        loaded << lib + QStringLiteral("/notavo-send");
     for (const QString &name : QDir(lib).entryList({ QStringLiteral("*.so*") }, QDir::Files)) {
         bundled << name;
         loaded << lib + QLatin1Char('/') + name;
