@@ -572,31 +572,38 @@ void tst_Install::launcherSaysWhatIsMissing()
                                .canonicalFilePath();
     if (hidden.isEmpty())
         QSKIP("libX11-xcb.so.1 is not where Debian keeps it");
-    const Run launch
-        = run(QStringLiteral("unshare"),
-              { QStringLiteral("-m"), QStringLiteral("sh"), QStringLiteral("-c"),
-                QStringLiteral("mount --bind \"$1\" \"$2\" && exec \"$3\""), QStringLiteral("sh"),
-                m_empty.fileName(), hidden, QDir(office()).filePath(QStringLiteral("Notavo")) },
-              desktop.environment(home.path()));
-    QCOMPARE(launch.exitCode, 1);
-    QCOMPARE(launch.output,
+    const auto launch = [&] {
+        return run(QStringLiteral("unshare"),
+                   { QStringLiteral("-m"), QStringLiteral("sh"), QStringLiteral("-c"),
+                     QStringLiteral("mount --bind \"$1\" \"$2\" && exec \"$3\""),
+                     QStringLiteral("sh"), m_empty.fileName(), hidden,
+                     QDir(office()).filePath(QStringLiteral("Notavo")) },
+                   desktop.environment(home.path()));
+    };
+    const Run first = launch();
+    QCOMPARE(first.exitCode, 1);
+    QCOMPARE(first.output,
              QByteArray("Notavo cannot start on this computer: the system library libX11-xcb.so.1 "
                         "is missing; install the package that holds it (Debian GNU/Linux 12 or "
                         "newer has it).\n"));
     if (QStandardPaths::findExecutable(QStringLiteral("xmessage")).isEmpty())
         QSKIP("xmessage is not installed");
     QString dialog;
-    QVERIFY2(waitFor(
-                 [&] {
-                     dialog = QString::fromLatin1(
-                                  xdotool(desktop.display(),
-                                          { QStringLiteral("search"), QStringLiteral("--name"),
-                                            QStringLiteral("^Notavo$") }))
-                                  .section(QLatin1Char('\n'), 0, 0);
-                     return !dialog.isEmpty();
-                 },
-                 15000),
-             "no dialog said it");
+    const auto dialogShown = [&] {
+        dialog = QString::fromLatin1(xdotool(desktop.display(),
+                                             { QStringLiteral("search"), QStringLiteral("--name"),
+                                               QStringLiteral("^Notavo$") }))
+                     .section(QLatin1Char('\n'), 0, 0);
+        return !dialog.isEmpty();
+    };
+    // On a machine shared with other X servers the dialog's connection has been seen to fail
+    // now and then (a socket removed by another server's end): a second and third start.
+    bool shown = waitFor(dialogShown, 8000);
+    for (int again = 0; again < 2 && !shown; ++again) {
+        launch();
+        shown = waitFor(dialogShown, 8000);
+    }
+    QVERIFY2(shown, "no dialog said it");
     xdotool(desktop.display(), { QStringLiteral("windowkill"), dialog });
 }
 
