@@ -138,12 +138,11 @@ bool DesktopSession::startLxqtPanel(const QString &folder, QString *why)
     const QDeadlineTimer deadline(15000);
     QByteArray names;
     while (!deadline.hasExpired() && m_panel.state() != QProcess::NotRunning) {
-        names
-            = run(QStringLiteral("dbus-send"),
-                  { QStringLiteral("--bus=") + m_busAddress, QStringLiteral("--print-reply"),
-                    QStringLiteral("--dest=org.freedesktop.DBus"),
-                    QStringLiteral("/org/freedesktop/DBus"),
-                    QStringLiteral("org.freedesktop.DBus.ListNames") });
+        names = run(QStringLiteral("dbus-send"),
+                    { QStringLiteral("--bus=") + m_busAddress, QStringLiteral("--print-reply"),
+                      QStringLiteral("--dest=org.freedesktop.DBus"),
+                      QStringLiteral("/org/freedesktop/DBus"),
+                      QStringLiteral("org.freedesktop.DBus.ListNames") });
         if (names.contains("org.kde.StatusNotifierHost-"))
             return true;
         // The panel asks this process (the test's accessibility bus) while it starts.
