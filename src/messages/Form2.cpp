@@ -11,8 +11,8 @@
 #include "store/NamedMessage.h"
 #include "store/NewMessageFile.h"
 #include "store/Store.h"
+#include "widgets/FixedWindow.h"
 #include "widgets/Palette.h"
-#include "widgets/Picture.h"
 #include "widgets/PictureButton.h"
 #include "widgets/Twips.h"
 
@@ -23,12 +23,10 @@ Form2::Form2(AppState &state, QWidget *parent)
     : QWidget(parent)
     , m_state(state)
 {
-    setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(QStringLiteral("Message :"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    setFixedSize(twipsSize(4560, 4005));
-    Palette::useLayoutFont(this);
-    Picture::installBackground(this, QStringLiteral(":/pictures/background-viewer.svg"));
+    FixedWindow::setUp(this,
+                       { "Form2", QStringLiteral("Message :"), twipsSize(4560, 4005),
+                         QStringLiteral(":/pictures/background-viewer.svg") });
 
     Text1 = new MessageTextEdit(QStringLiteral("Text1"), this);
     Text1->setGeometry(twips(120, 120, 4335, 3255));
@@ -79,9 +77,7 @@ void Form2::showMessage(const QString &folder, const QString &name, const QStrin
     historyp->hide();
     inbox->setVisible(!fromInbox);
     inboxp->hide();
-    show();
-    raise();
-    activateWindow();
+    FixedWindow::showInFront(this);
     m_state.referenceText = Text1->messageText();
     m_loaded = MessageVersion::ofShown(shownFile(), text);
 }

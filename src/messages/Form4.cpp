@@ -12,8 +12,8 @@
 #include "store/SlotTable.h"
 #include "store/Store.h"
 #include "widgets/FileListBox.h"
+#include "widgets/FixedWindow.h"
 #include "widgets/Palette.h"
-#include "widgets/Picture.h"
 #include "widgets/PictureButton.h"
 #include "widgets/Twips.h"
 
@@ -59,12 +59,10 @@ Form4::Form4(AppState &state, QWidget *parent)
     : QWidget(parent)
     , m_state(state)
 {
-    setObjectName(QStringLiteral("Form4"));
-    setWindowTitle(QStringLiteral("History"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    setFixedSize(twipsSize(4560, 4005));
-    Palette::useLayoutFont(this);
-    Picture::installBackground(this, QStringLiteral(":/pictures/background-viewer.svg"));
+    FixedWindow::setUp(this,
+                       { "Form4", QStringLiteral("History"), twipsSize(4560, 4005),
+                         QStringLiteral(":/pictures/background-viewer.svg") });
 
     File1 = new FileListBox(QStringLiteral("File1"), this);
     // On a share the list is read off the windows' thread: the browser opens at once, also
@@ -149,9 +147,7 @@ void Form4::showHistoryView()
 
 void Form4::showBrowser()
 {
-    show();
-    raise();
-    activateWindow();
+    FixedWindow::showInFront(this);
 }
 
 void Form4::applySlotPattern()
