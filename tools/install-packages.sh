@@ -37,5 +37,13 @@ apt_get() {
     done
 }
 
+# The servers among the packages (smbd, sshd) are for the tests, which start their own on
+# loopback: keep the packages' own services from starting on every interface as they install.
+policy=/usr/sbin/policy-rc.d
+if [ -z "$SUDO" ] && [ ! -e "$policy" ]; then
+    printf '#!/bin/sh\nexit 101\n' > "$policy" && chmod 755 "$policy"
+    trap 'rm -f "$log" "$policy"' EXIT
+fi
+
 apt_get update -qq || exit
 apt_get install -y -qq --no-install-recommends "${missing[@]}"
