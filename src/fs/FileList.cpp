@@ -3,6 +3,7 @@
 #include "FolderListing.h"
 #include "SafeFile.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 
 #include <algorithm>
@@ -76,8 +77,12 @@ bool FileList::setPath(const QString &folder)
         return m_listedOk;
     }
     m_watch.markFullRead();
+    QElapsedTimer took;
+    took.start();
     QStringList names;
-    if (!FolderListing::read(folder, m_pattern, &names)) {
+    const bool listed = FolderListing::read(folder, m_pattern, &names);
+    m_watch.fullReadTook(took.nsecsElapsed());
+    if (!listed) {
         setNames({});
         m_listedOk = false;
         // With no folder to keep, this one is listed as soon as it can be (a History folder
@@ -181,8 +186,11 @@ bool FileList::readWholeFolder()
             return m_listedOk;
     }
     m_watch.markFullRead();
+    QElapsedTimer took;
+    took.start();
     QStringList names;
     const bool ok = FolderListing::read(m_path, m_pattern, &names);
+    m_watch.fullReadTook(took.nsecsElapsed());
     m_listedOk = ok;
     setNames(ok ? std::move(names) : QStringList());
     return ok;

@@ -24,6 +24,8 @@ constexpr uint32_t AwaitedEvents
     = IN_CREATE | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
 // The watched folder itself went away or its watch ended: whatever is watched now is wrong.
 constexpr uint32_t SelfEvents = IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT;
+// The events that move the folder's own time stamps.
+constexpr uint32_t EntryEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
 
 QString withoutTrailingSeparators(QString path)
 {
@@ -52,8 +54,12 @@ FolderWatch::Mode FolderWatch::defaultMode()
 FolderWatch::FolderWatch(QObject *parent)
     : QObject(parent)
 {
-    m_eventPause.setInterval(EventPauseMs);
-    connect(&m_eventPause, &QTimer::timeout, this, &FolderWatch::readPausedEvents);
+    connect(&m_paceTimer, &QTimer::timeout, this, [this] {
+        if (m_pace == Pace::Storm)
+            stormTick();
+        else
+            readBatch();
+    });
 }
 
 FolderWatch::~FolderWatch()
@@ -74,8 +80,7 @@ void FolderWatch::stop()
         m_notifier->deleteLater();
         m_notifier = nullptr;
     }
-    m_eventPause.stop();
-    m_windowEvents = 0;
+    resetPace();
     if (m_inotify >= 0)
         ::close(m_inotify);
     m_inotify = -1;
@@ -137,36 +142,106 @@ bool FolderWatch::arm()
     return m_watchDescriptor >= 0;
 }
 
+void FolderWatch::resetPace()
+{
+    m_paceTimer.stop();
+    m_pace = Pace::Immediate;
+    m_busyWindow.invalidate();
+    m_windowWakeups = 0;
+    m_windowEvents = 0;
+}
+
 void FolderWatch::readEvents()
 {
-    if (!m_floodWindow.isValid() || m_floodWindow.elapsed() >= FloodWindowMs) {
-        m_floodWindow.start();
+    if (!m_busyWindow.isValid() || m_busyWindow.elapsed() >= BusyWindowMs) {
+        m_busyWindow.start();
+        m_windowWakeups = 0;
         m_windowEvents = 0;
     }
+    ++m_windowWakeups;
     const bool relevant = drainEvents();
-    if (m_windowEvents > FloodEvents && m_notifier) {
-        // A flood: from now on its events are read in large batches at a steady pace, not
-        // with a wake-up each.
+    if ((m_windowWakeups > BusyWakeups || m_windowEvents > FloodEvents) && m_notifier) {
+        // A steady stream: from now on it is read in batches at a steady pace, not with a
+        // wake-up each (on a virtual machine a wake-up alone costs tens of microseconds).
         m_notifier->setEnabled(false);
-        m_eventPause.start();
+        m_pace = Pace::Batched;
+        m_windowEvents = 0;
+        m_paceTimer.start(PaceMs);
     }
     if (relevant)
         emit changed();
 }
 
-void FolderWatch::readPausedEvents()
+void FolderWatch::readBatch()
 {
     m_windowEvents = 0;
     const bool relevant = drainEvents();
-    // A pause that gathered few events: the flood is over, the next change is read at once.
-    if (m_windowEvents <= FloodEvents) {
-        m_eventPause.stop();
-        m_floodWindow.invalidate();
+    if (m_windowEvents > StormEvents) {
+        startStorm();
+        return;
+    }
+    // A batch that gathered nothing: the stream is over, the next change is read at once.
+    if (m_windowEvents == 0) {
+        resetPace();
         if (m_notifier)
             m_notifier->setEnabled(true);
     }
     if (relevant)
         emit changed();
+}
+
+void FolderWatch::startStorm()
+{
+    // Even read in batches, each event costs the kernel a copy: without a watch the flood
+    // costs this copy nothing, whatever its rate.
+    if (m_watchDescriptor >= 0)
+        ::inotify_rm_watch(m_inotify, m_watchDescriptor);
+    m_watchDescriptor = -1;
+    drainEvents();
+    m_pending.clear();
+    m_overflow = true;
+    m_pace = Pace::Storm;
+    m_stormStamp = watchedStamp();
+    m_paceTimer.start(stormIntervalMs());
+    emit changed();
+}
+
+void FolderWatch::stormTick()
+{
+    Identity identity;
+    Stamp stamp;
+    const bool present = statFolder(&identity, &stamp);
+    // The folder appeared (while its parent was watched) or was replaced: watched anew.
+    const bool replaced = m_awaitedName.isEmpty() ? !(identity == m_identity) : present;
+    const Stamp now = watchedStamp();
+    if (replaced || now == m_stormStamp) {
+        endStorm();
+        return;
+    }
+    m_stormStamp = now;
+    m_paceTimer.setInterval(stormIntervalMs());
+    // An awaited folder is still missing: nothing to list.
+    if (m_awaitedName.isEmpty()) {
+        m_overflow = true;
+        emit changed();
+    }
+}
+
+void FolderWatch::endStorm()
+{
+    resetPace();
+    arm();
+    m_overflow = true;
+    if (m_notifier)
+        m_notifier->setEnabled(true);
+    // Whatever happened since the last listing is covered by the next one.
+    emit changed();
+}
+
+int FolderWatch::stormIntervalMs() const
+{
+    const qint64 spaced = m_fullReadNs * StormCostShare / 1000000;
+    return int(qBound(qint64(StormPollMs), spaced, qint64(MaxStormPollMs)));
 }
 
 bool FolderWatch::drainEvents()
@@ -214,6 +289,8 @@ bool FolderWatch::takeEvent(const inotify_event *event, const char *name)
         m_overflow = true;
         return true;
     }
+    if (event->mask & EntryEvents)
+        m_entryEventsSinceVerify = true;
     if (event->len == 0 || name[0] == '.')
         return false;
     const std::size_t length = ::strnlen(name, event->len);
@@ -253,6 +330,18 @@ bool FolderWatch::statFolder(Identity *identity, Stamp *stamp) const
     return true;
 }
 
+FolderWatch::Stamp FolderWatch::watchedStamp() const
+{
+    // What the removed watch looked at: the folder, or its parent while it is awaited.
+    QString path = m_folder;
+    if (!m_awaitedName.isEmpty())
+        path = QFileInfo(withoutTrailingSeparators(m_folder)).path();
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return {};
+    return { nanoseconds(info.st_mtim), qint64(info.st_size), qint64(info.st_ino) };
+}
+
 void FolderWatch::verify()
 {
     m_sinceVerify.start();
@@ -264,13 +353,18 @@ void FolderWatch::verify()
         m_rearm = true;
         m_overflow = true;
     } else if (!(stamp == m_stamp)) {
-        m_overflow = true;
-        m_settle = true;
+        // A stamp that moved with the kernel naming entries meanwhile is explained: reading
+        // ten thousand names after every colleague's save would cost more than the watch.
+        if (!m_entryEventsSinceVerify) {
+            m_overflow = true;
+            m_settle = true;
+        }
     } else if (m_settle) {
         m_overflow = true;
         m_settle = false;
     }
     m_stamp = stamp;
+    m_entryEventsSinceVerify = false;
 }
 
 bool FolderWatch::folderStatChanged()
@@ -296,6 +390,11 @@ FolderWatch::Changes FolderWatch::takeChanges()
             || m_sinceFullRead.elapsed() >= FullReadIntervalMs;
         break;
     case Mode::Notify:
+        if (m_pace == Pace::Storm) {
+            // Without a watch only a full read can tell.
+            changes.fullReadNeeded = true;
+            break;
+        }
         // Take events the event loop has not delivered yet, so a caller that asks right
         // after a change (its own write, say) sees it.
         drainEvents();
@@ -327,4 +426,9 @@ void FolderWatch::markFullRead()
     m_sinceFullRead.start();
     if (m_mode == Mode::Poll)
         folderStatChanged();
+}
+
+void FolderWatch::fullReadTook(qint64 nanoseconds)
+{
+    m_fullReadNs = nanoseconds;
 }

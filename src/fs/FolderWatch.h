@@ -19,8 +19,9 @@ struct inotify_event;
 //   those names need a look. Used on file systems known to be local. A watch is never trusted
 //   blindly: about once a second the folder's identity (device and inode of its path) and its
 //   time stamps are checked; a replaced folder is watched anew and read in full, and a stamp
-//   that moved is answered by a full read (and one more a second later, for changes made
-//   within the same clock tick), so a change the kernel did not name is found within 2 s.
+//   that moved while the kernel named no entry is answered by a full read (and one more a
+//   second later, for changes made within the same clock tick), so a change the kernel did
+//   not name is found within 2 s.
 // - Poll: one stat of the folder per question; a full read when its time stamps or size moved,
 //   and at least once a second whatever the stat says (coarse time stamps). Used where
 //   notification cannot see other computers' changes (shares) or is unavailable.
@@ -62,19 +63,36 @@ public:
     Changes takeChanges();
     // Tells the watch that the caller is about to read the whole folder.
     void markFullRead();
+    // Tells the watch what that read took: a flood's listings are spaced by their cost.
+    void fullReadTook(qint64 nanoseconds);
+
+    // True while a flood has the watch removed (the folder is listed on a timer instead).
+    bool inStorm() const { return m_pace == Pace::Storm; }
 
     // Poll mode re-reads at least this often.
     static constexpr int FullReadIntervalMs = 1000;
     // Notify mode checks the folder's identity and stamps at most this often (the safety tick
     // comes once a second).
     static constexpr int VerifyIntervalMs = 900;
-    // A flood: more than FloodEvents events within FloodWindowMs (a copy of a thousand files,
-    // a stranger's rename loop). Within a flood the events are read every EventPauseMs instead
-    // of as they come, so the flood costs a bounded number of wake-ups; a lone change is read
-    // at once.
+    // How the kernel's events are taken, so that a stranger's busy folder costs next to nothing:
+    // - a lone change is read at once (the notice is at the floor);
+    // - a steady stream (more than BusyWakeups wake-ups or FloodEvents events within
+    //   BusyWindowMs) is read in batches every PaceMs, a bounded number of wake-ups;
+    // - a flood (more than StormEvents events in one such batch: a rename loop, a copy of
+    //   thousands of files) is not read at all: the watch is removed, so the kernel queues
+    //   nothing for this copy however fast the flood runs, and the folder is listed in full
+    //   every StormPollMs (longer when a listing is costly) while its stamp keeps moving. The
+    //   first tick that finds the stamp still watches the folder again, after one more full
+    //   listing for whatever happened in between.
+    static constexpr int BusyWindowMs = 100;
+    static constexpr int BusyWakeups = 20;
     static constexpr int FloodEvents = 512;
-    static constexpr int FloodWindowMs = 10;
-    static constexpr int EventPauseMs = 10;
+    static constexpr int PaceMs = 10;
+    static constexpr int StormEvents = 256;
+    static constexpr int StormPollMs = 20;
+    static constexpr int MaxStormPollMs = 1000;
+    // A storm's listings may take this share of a core at most (one part in StormCostShare).
+    static constexpr int StormCostShare = 20;
     // Beyond this many pending names a full read is cheaper than looking at each.
     static constexpr int MaxPendingNames = 4096;
 
@@ -97,8 +115,15 @@ private:
         bool operator==(const Stamp &) const = default;
     };
 
+    enum class Pace { Immediate, Batched, Storm };
+
     void readEvents();
-    void readPausedEvents();
+    void readBatch();
+    void startStorm();
+    void stormTick();
+    void endStorm();
+    void resetPace();
+    int stormIntervalMs() const;
     bool drainEvents();
     bool takeEvent(const struct inotify_event *event, const char *name);
     bool startNotify();
@@ -106,6 +131,7 @@ private:
     void verify();
     bool folderStatChanged();
     bool statFolder(Identity *identity, Stamp *stamp) const;
+    Stamp watchedStamp() const;
 
     QString m_folder;
     Mode m_mode = Mode::Poll;
@@ -113,7 +139,8 @@ private:
     int m_watchDescriptor = -1;
     QByteArray m_awaitedName; // set while the folder does not exist and its parent is watched
     QSocketNotifier *m_notifier = nullptr;
-    QTimer m_eventPause;
+    QTimer m_paceTimer;
+    Pace m_pace = Pace::Immediate;
     NameFilter m_filter;
     std::unique_ptr<char[]> m_buffer;
     bool m_overflow = true;
@@ -122,8 +149,14 @@ private:
     QSet<QString> m_pending;
     QElapsedTimer m_sinceFullRead;
     QElapsedTimer m_sinceVerify;
-    QElapsedTimer m_floodWindow;
-    int m_windowEvents = 0; // read since m_floodWindow started
+    QElapsedTimer m_busyWindow;
+    int m_windowWakeups = 0; // since m_busyWindow started
+    int m_windowEvents = 0; // read since m_busyWindow started (or in the batch at hand)
+    // A change to the folder's entries was reported since the last verify(): it explains a
+    // moved stamp, which then needs no full read.
+    bool m_entryEventsSinceVerify = false;
+    qint64 m_fullReadNs = 0; // what the last full read took
+    Stamp m_stormStamp; // what the last storm tick found
     Identity m_identity;
     Stamp m_stamp;
 };

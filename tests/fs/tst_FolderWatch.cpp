@@ -14,7 +14,11 @@
 #include <QTest>
 #include <QThread>
 
+#include <atomic>
+#include <cstdio>
+#include <cstring>
 #include <fcntl.h>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,6 +39,7 @@ private slots:
     void namedChangesKeepTheListExact();
     void namesChangeOnlyWhenRefreshed();
     void manyChangesFallBackToAFullRead();
+    void floodIsListedThenWatchedAgain();
     void folderReplacedWhileWatched_data();
     void folderReplacedWhileWatched();
     void shareChangeMissedByStatIsFoundWithinASecond();
@@ -170,6 +175,50 @@ void tst_FolderWatch::manyChangesFallBackToAFullRead()
         dir.write(QStringLiteral("m%1.msg").arg(i), "x");
     QVERIFY(list.refresh());
     QCOMPARE(list.count(), files);
+}
+
+void tst_FolderWatch::floodIsListedThenWatchedAgain()
+{
+    // A stranger's rename loop: the watch gives way to listings while it runs, a message is
+    // still noticed, and once it stops the folder is watched again with nothing missed.
+    TempFolder dir;
+    FolderWatch watch;
+    watch.setNameFilter([](const char *name, std::size_t length) {
+        return length > 4 && std::strcmp(name + length - 4, ".msg") == 0;
+    });
+    watch.watch(dir.path());
+    QCOMPARE(watch.mode(), FolderWatch::Mode::Notify);
+    watch.markFullRead();
+    dir.write("loop-a.txt", "x");
+    const QByteArray a = QFile::encodeName(dir.file("loop-a.txt"));
+    const QByteArray b = QFile::encodeName(dir.file("loop-b.txt"));
+    std::atomic<bool> stop = false;
+    std::thread renamer([&] {
+        for (int i = 0; !stop; ++i)
+            std::rename(i % 2 ? b.constData() : a.constData(), i % 2 ? a.constData() : b.constData());
+    });
+    auto joined = qScopeGuard([&] {
+        stop = true;
+        renamer.join();
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(watch.inStorm(), 5000);
+    QSignalSpy changed(&watch, &FolderWatch::changed);
+    dir.write("during.msg", "x");
+    QVERIFY(changed.wait(1000));
+    QVERIFY(watch.takeChanges().fullReadNeeded);
+    stop = true;
+    renamer.join();
+    joined.dismiss();
+    dir.write("after-loop.msg", "x");
+    QTRY_VERIFY_WITH_TIMEOUT(!watch.inStorm(), 2000);
+    // The changes since the storm's last listing need a full read; then names are named again.
+    QVERIFY(watch.takeChanges().fullReadNeeded);
+    watch.markFullRead();
+    dir.write("named.msg", "x");
+    QVERIFY(changed.wait(1000));
+    const FolderWatch::Changes changes = watch.takeChanges();
+    QVERIFY(!changes.fullReadNeeded);
+    QCOMPARE(changes.names, QSet<QString> { "named.msg" });
 }
 
 void tst_FolderWatch::folderReplacedWhileWatched_data()
