@@ -3,13 +3,11 @@
 #include "FileSystemType.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QSocketNotifier>
 
 #include <cerrno>
 #include <cstring>
 #include <sys/inotify.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -26,18 +24,6 @@ constexpr uint32_t AwaitedEvents
 constexpr uint32_t SelfEvents = IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT;
 // The events that move the folder's own time stamps.
 constexpr uint32_t EntryEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
-
-QString withoutTrailingSeparators(QString path)
-{
-    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
-        path.chop(1);
-    return path;
-}
-
-qint64 nanoseconds(const timespec &time)
-{
-    return qint64(time.tv_sec) * 1000000000 + time.tv_nsec;
-}
 
 } // namespace
 
@@ -96,7 +82,7 @@ void FolderWatch::watch(const QString &folder)
 {
     stop();
     m_folder = folder;
-    m_stamp = Stamp();
+    m_stamp = FolderStat::Stamp();
     Mode mode = g_defaultMode;
     if (mode == Mode::Automatic)
         mode = FileSystemType::seesEveryWriter(folder) ? Mode::Notify : Mode::Poll;
@@ -130,13 +116,13 @@ bool FolderWatch::arm()
     const QByteArray path = QFile::encodeName(m_folder);
     m_watchDescriptor = ::inotify_add_watch(m_inotify, path.constData(), WatchedEvents);
     if (m_watchDescriptor < 0 && (errno == ENOENT || errno == ENOTDIR)) {
-        const QFileInfo where(withoutTrailingSeparators(m_folder));
         m_watchDescriptor = ::inotify_add_watch(
-            m_inotify, QFile::encodeName(where.path()).constData(), AwaitedEvents);
+            m_inotify, QFile::encodeName(FolderStat::parentOf(m_folder)).constData(),
+            AwaitedEvents);
         if (m_watchDescriptor >= 0)
-            m_awaitedName = QFile::encodeName(where.fileName());
+            m_awaitedName = FolderStat::encodedNameOf(m_folder);
     }
-    statFolder(&m_identity, &m_stamp);
+    FolderStat::read(m_folder, &m_identity, &m_stamp);
     m_sinceVerify.start();
     m_settle = false;
     return m_watchDescriptor >= 0;
@@ -208,12 +194,12 @@ void FolderWatch::startStorm()
 
 void FolderWatch::stormTick()
 {
-    Identity identity;
-    Stamp stamp;
-    const bool present = statFolder(&identity, &stamp);
+    FolderStat::Identity identity;
+    FolderStat::Stamp stamp;
+    const bool present = FolderStat::read(m_folder, &identity, &stamp);
     // The folder appeared (while its parent was watched) or was replaced: watched anew.
     const bool replaced = m_awaitedName.isEmpty() ? !(identity == m_identity) : present;
-    const Stamp now = watchedStamp();
+    const FolderStat::Stamp now = watchedStamp();
     if (replaced || now == m_stormStamp) {
         endStorm();
         return;
@@ -317,37 +303,18 @@ bool FolderWatch::takeEvent(const inotify_event *event, const char *name)
     return true;
 }
 
-bool FolderWatch::statFolder(Identity *identity, Stamp *stamp) const
-{
-    struct stat info;
-    if (::stat(QFile::encodeName(m_folder).constData(), &info) != 0) {
-        *identity = Identity();
-        *stamp = Stamp();
-        return false;
-    }
-    *identity = { qint64(info.st_dev), qint64(info.st_ino) };
-    *stamp = { nanoseconds(info.st_mtim), qint64(info.st_size), qint64(info.st_ino) };
-    return true;
-}
-
-FolderWatch::Stamp FolderWatch::watchedStamp() const
+FolderStat::Stamp FolderWatch::watchedStamp() const
 {
     // What the removed watch looked at: the folder, or its parent while it is awaited.
-    QString path = m_folder;
-    if (!m_awaitedName.isEmpty())
-        path = QFileInfo(withoutTrailingSeparators(m_folder)).path();
-    struct stat info;
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return {};
-    return { nanoseconds(info.st_mtim), qint64(info.st_size), qint64(info.st_ino) };
+    return FolderStat::stampOf(m_awaitedName.isEmpty() ? m_folder : FolderStat::parentOf(m_folder));
 }
 
 void FolderWatch::verify()
 {
     m_sinceVerify.start();
-    Identity identity;
-    Stamp stamp;
-    statFolder(&identity, &stamp);
+    FolderStat::Identity identity;
+    FolderStat::Stamp stamp;
+    FolderStat::read(m_folder, &identity, &stamp);
     if (!(identity == m_identity)) {
         // Replaced, mounted over, or it appeared: the watch looks at the wrong folder.
         m_rearm = true;
@@ -369,9 +336,9 @@ void FolderWatch::verify()
 
 bool FolderWatch::folderStatChanged()
 {
-    Identity identity;
-    Stamp now;
-    statFolder(&identity, &now);
+    FolderStat::Identity identity;
+    FolderStat::Stamp now;
+    FolderStat::read(m_folder, &identity, &now);
     const bool changed = !(now == m_stamp);
     m_stamp = now;
     return changed;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FolderStat.h"
+
 #include <QElapsedTimer>
 #include <QObject>
 #include <QSet>
@@ -101,20 +103,6 @@ signals:
     void changed();
 
 private:
-    struct Identity
-    {
-        qint64 device = -1;
-        qint64 inode = -1;
-        bool operator==(const Identity &) const = default;
-    };
-    struct Stamp
-    {
-        qint64 mtimeNs = -1;
-        qint64 size = -1;
-        qint64 inode = -1;
-        bool operator==(const Stamp &) const = default;
-    };
-
     enum class Pace { Immediate, Batched, Storm };
 
     void readEvents();
@@ -130,8 +118,7 @@ private:
     bool arm();
     void verify();
     bool folderStatChanged();
-    bool statFolder(Identity *identity, Stamp *stamp) const;
-    Stamp watchedStamp() const;
+    FolderStat::Stamp watchedStamp() const;
 
     QString m_folder;
     Mode m_mode = Mode::Poll;
@@ -156,7 +143,7 @@ private:
     // moved stamp, which then needs no full read.
     bool m_entryEventsSinceVerify = false;
     qint64 m_fullReadNs = 0; // what the last full read took
-    Stamp m_stormStamp; // what the last storm tick found
-    Identity m_identity;
-    Stamp m_stamp;
+    FolderStat::Stamp m_stormStamp; // what the last storm tick found
+    FolderStat::Identity m_identity;
+    FolderStat::Stamp m_stamp;
 };
