@@ -39,6 +39,12 @@ struct LatencyResult
     int timeouts = 0;
     int wrongLabel = 0;
     double idleCpuPercent = 0;
+    // The median of the idle window's one-second slices: what the program's own ticks cost.
+    // On a virtual machine whose host takes back memory left untouched for a while, a tick
+    // that touches such pages is billed milliseconds for the host's fault (a plain C loop
+    // touching cold pages once a second shows the same); the mean carries those, the median
+    // does not, and a real periodic cost of more than half the slices shows in both.
+    double idleSliceMedianPercent = 0;
     double serverCpuPercent = -1;
     double shareCpuPercent = -1; // the share's server and client together
     double renamesPerSecond = 0;

@@ -32,6 +32,7 @@ void printRow(const Row &row)
     std::printf("| %-40s | %6d | %8.2f | %8.2f | %6d | %10.3f |", row.design, row.files,
                 row.result.p50Ms, row.result.p99Ms, row.result.timeouts + row.result.wrongLabel,
                 row.result.idleCpuPercent);
+    std::printf(" median second: %.3f %%", row.result.idleSliceMedianPercent);
     if (row.result.serverCpuPercent >= 0)
         std::printf(" bindfs server: %.3f %%", row.result.serverCpuPercent);
     if (row.result.shareCpuPercent >= 0)
@@ -123,7 +124,8 @@ int main(int argc, char *argv[])
             options.mode = FolderWatch::Mode::Literal;
         options.otherFiles = 10000;
         const LatencyResult idle = runLatencyProbe(options);
-        std::printf("idle CPU %s: %.3f %%\n", qPrintable(which), idle.idleCpuPercent);
+        std::printf("idle CPU %s: %.3f %% (median second %.3f %%)\n", qPrintable(which),
+                    idle.idleCpuPercent, idle.idleSliceMedianPercent);
         return 0;
     }
     // --loop: only the rename loop row.
