@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -191,6 +192,12 @@ LatencyResult runLatencyProbe(const LatencyOptions &options)
     QList<double> latencies;
     for (int trial = 0; trial < options.trials; ++trial) {
         const QString path = QStringLiteral("%1/trial_%2.msg").arg(writeFolder).arg(trial);
+        if (options.randomPauseMs > 0) {
+            QEventLoop pause;
+            QTimer::singleShot(int(QRandomGenerator::global()->bounded(options.randomPauseMs)),
+                               &pause, &QEventLoop::quit);
+            pause.exec();
+        }
         shownAt = 0;
         writer.write(QFile::encodeName(path) + '\n');
         writer.waitForBytesWritten(1000);

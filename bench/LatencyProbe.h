@@ -26,6 +26,10 @@ struct LatencyOptions
     // A process renaming a file no pattern matches in a tight loop, from before the first
     // trial to the end of the CPU measurement.
     bool renameLoop = false;
+    // Each message is written after a random pause of up to this long: a polled share is
+    // checked on a steady beat, and messages written right after the last one was noticed
+    // would all land at the same point of it.
+    int randomPauseMs = 0;
     // A process whose CPU is measured alongside (the share's server), or 0.
     qint64 serverPid = 0;
     // Process groups whose CPU is measured alongside (a real share's server and client).

@@ -20,6 +20,9 @@
 
 namespace {
 
+// A share is checked every tenth of a second: messages land anywhere in two such beats.
+constexpr int SharePauseMs = 200;
+
 struct Row
 {
     const char *design;
@@ -62,6 +65,7 @@ LatencyResult onShare(int files, int trials, double idleSeconds)
     options.dataFolder = share.mountPoint();
     options.writeFolder = share.source().path();
     options.serverPid = share.serverPid();
+    options.randomPauseMs = SharePauseMs;
     return runLatencyProbe(options);
 }
 
@@ -88,6 +92,7 @@ LatencyResult onRealShare(RealShare::Kind kind, int files, int trials, double id
     options.dataFolder = share.mountPoint() + QStringLiteral("/office");
     options.writeFolder = share.backing() + QStringLiteral("/office");
     options.shareGroups = { share.serverGroup(), share.clientGroup() };
+    options.randomPauseMs = SharePauseMs;
     return runLatencyProbe(options);
 }
 

@@ -10,10 +10,11 @@
 
 namespace {
 
-// How often the poller lists a share's folders. A new message is what the program is for: it is
-// noticed within a fifth of a second. The History count changes by this copy's own moves (seen
+// How often the poller asks a share whether its folders changed (one stat; a listing follows only
+// a change). A new message is what the program is for: it is noticed within a tenth of a second
+// and the listing's time. The History count changes by this copy's own moves (seen
 // at once); another computer's filing may take a second.
-constexpr int InboxPollIntervalMs = 200;
+constexpr int InboxPollIntervalMs = 100;
 constexpr int HistoryPollIntervalMs = 1000;
 
 } // namespace

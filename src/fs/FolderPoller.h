@@ -14,9 +14,9 @@
 //
 // Every interval given to follow() the thread asks the share for the folder's stamp (one
 // stat that bypasses the client's attribute cache) and lists the folder only when the stamp
-// moved, at every check for two seconds after that (a second change within the stamp's clock
-// tick: SFTP counts whole seconds), and for
-// safety at a long interval that grows with what a listing costs. A share whose stamp turns
+// moved (at every check for two seconds after that when the stamp counts whole seconds: a
+// second change within the same second does not move it, SFTP), and for safety at a long
+// interval that grows with what a listing costs. A share whose stamp turns
 // out to miss a change (a safety listing found one) is listed every interval instead, that
 // interval growing with the listing's cost up to MaxListIntervalMs. What a listing costs is
 // both this program's CPU and the time the share takes to answer: the server and the client
@@ -67,6 +67,9 @@ public:
     // busy at most 1/WallCostShare of the time between two listings.
     static constexpr int CpuCostShare = 400;
     static constexpr int WallCostShare = 50;
+    // A safety listing only guards against a share whose stamp misses changes: it may cost
+    // a fifth of that (a 10,000-file SMB folder is listed about every 25 s, not every 5 s).
+    static constexpr int SafetyCostFactor = 5;
 
 private:
     struct Shared;

@@ -56,7 +56,11 @@ bool PolledFolder::listingDue(Clock::time_point now, const Stamp &stamp)
     if (!m_answered)
         return true;
     if (!(stamp == m_stamp)) {
-        m_settleUntil = now + std::chrono::milliseconds(SettleMs);
+        // A stamp in whole seconds (SFTP, FAT, older SMB) does not move again for a second
+        // change within the same second; a finer one moves with every change, and listing at
+        // every check would only keep the server busy.
+        if (stamp.mtimeNs % 1000000000 == 0)
+            m_settleUntil = now + std::chrono::milliseconds(SettleMs);
         return true;
     }
     if (now < m_settleUntil)
@@ -113,6 +117,7 @@ void PolledFolder::learnCost(std::chrono::nanoseconds cpu, Clock::duration wall,
                                                            wall * FolderPoller::WallCostShare);
     m_listInterval = std::clamp<Clock::duration>(cost, milliseconds(intervalMs),
                                                  milliseconds(FolderPoller::MaxListIntervalMs));
-    m_safetyInterval = std::clamp<Clock::duration>(cost, milliseconds(FolderPoller::SafetyListMs),
+    m_safetyInterval = std::clamp<Clock::duration>(cost * FolderPoller::SafetyCostFactor,
+                                                   milliseconds(FolderPoller::SafetyListMs),
                                                    milliseconds(FolderPoller::MaxSafetyListMs));
 }

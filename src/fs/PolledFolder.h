@@ -50,9 +50,8 @@ private:
     Clock::time_point m_listedAt;
     Clock::duration m_listInterval {};
     Clock::duration m_safetyInterval {};
-    // After the stamp moved, the folder is listed at every check for SettleMs: a share's
-    // stamp may count whole seconds (SFTP, older SMB), and a second change within the same
-    // second would not move it again.
+    // After a stamp in whole seconds (SFTP, older SMB) moved, the folder is listed at every
+    // check for SettleMs: a second change within the same second would not move it again.
     Clock::time_point m_settleUntil;
     // Until a safety listing finds a change the stamp did not show.
     bool m_stampShowsChanges = true;
