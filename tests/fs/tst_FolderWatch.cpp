@@ -18,8 +18,8 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <thread>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 class tst_FolderWatch : public QObject
@@ -195,7 +195,8 @@ void tst_FolderWatch::floodIsListedThenWatchedAgain()
     std::atomic<bool> stop = false;
     std::thread renamer([&] {
         for (int i = 0; !stop; ++i)
-            std::rename(i % 2 ? b.constData() : a.constData(), i % 2 ? a.constData() : b.constData());
+            std::rename(i % 2 ? b.constData() : a.constData(),
+                        i % 2 ? a.constData() : b.constData());
     });
     auto joined = qScopeGuard([&] {
         stop = true;
