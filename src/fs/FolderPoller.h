@@ -59,6 +59,8 @@ public:
 
     // The shortest time between two checks of a folder.
     static constexpr int TickMs = 100;
+    // The shortest time between two checks of a folder whose listing is slow.
+    static constexpr int MinCheckMs = 60;
     static constexpr int MaxListIntervalMs = 2000;
     // With a stamp that shows every change: the safety listing's interval.
     static constexpr int SafetyListMs = 5000;

@@ -144,8 +144,11 @@ void FolderWatch::readEvents()
         m_windowWakeups = 0;
         m_windowEvents = 0;
     }
-    ++m_windowWakeups;
     const bool relevant = drainEvents();
+    // Only wake-ups for nothing count: the listing's own changes (a colleague's messages one
+    // after another) are read the moment they come.
+    if (!relevant)
+        ++m_windowWakeups;
     if ((m_windowWakeups > BusyWakeups || m_windowEvents > FloodEvents) && m_notifier) {
         // A steady stream: from now on it is read in batches at a steady pace, not with a
         // wake-up each (on a virtual machine a wake-up alone costs tens of microseconds).

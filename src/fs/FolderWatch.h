@@ -78,8 +78,9 @@ public:
     static constexpr int VerifyIntervalMs = 900;
     // How the kernel's events are taken, so that a stranger's busy folder costs next to nothing:
     // - a lone change is read at once (the notice is at the floor);
-    // - a steady stream (more than BusyWakeups wake-ups or FloodEvents events within
-    //   BusyWindowMs) is read in batches every PaceMs, a bounded number of wake-ups;
+    // - a steady stream (more than BusyWakeups wake-ups that brought no relevant name, or
+    //   FloodEvents events, within BusyWindowMs) is read in batches every PaceMs, a bounded
+    //   number of wake-ups;
     // - a flood (more than StormEvents events in one such batch: a rename loop, a copy of
     //   thousands of files) is not read at all: the watch is removed, so the kernel queues
     //   nothing for this copy however fast the flood runs, and the folder is listed in full
@@ -137,7 +138,7 @@ private:
     QElapsedTimer m_sinceFullRead;
     QElapsedTimer m_sinceVerify;
     QElapsedTimer m_busyWindow;
-    int m_windowWakeups = 0; // since m_busyWindow started
+    int m_windowWakeups = 0; // for nothing, since m_busyWindow started
     int m_windowEvents = 0; // read since m_busyWindow started (or in the batch at hand)
     // A change to the folder's entries was reported since the last verify(): it explains a
     // moved stamp, which then needs no full read.

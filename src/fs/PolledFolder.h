@@ -39,6 +39,7 @@ public:
     static constexpr int SettleMs = 2100;
 
 private:
+    Clock::duration checkInterval(int intervalMs) const;
     bool listingDue(Clock::time_point now, const Stamp &stamp);
     void learnCost(std::chrono::nanoseconds cpu, Clock::duration wall, int intervalMs);
 
@@ -48,6 +49,7 @@ private:
     Stamp m_stamp;
     Clock::time_point m_checkedAt;
     Clock::time_point m_listedAt;
+    Clock::duration m_listWall {}; // what the last listing took
     Clock::duration m_listInterval {};
     Clock::duration m_safetyInterval {};
     // After a stamp in whole seconds (SFTP, older SMB) moved, the folder is listed at every
