@@ -143,6 +143,9 @@ void tst_Desktop::mainWindowAppearsAfterSplash()
         QTest::qWait(100);
     }
     qInfo("splash seen at %lld ms, main window at %lld ms", splashSeen, mainSeen);
+    if (m_program.state() != QProcess::Running)
+        qInfo("the program ended with exit code %d: %s", m_program.exitCode(),
+              m_program.readAllStandardError().right(2000).constData());
     QVERIFY2(splashSeen >= 0, "the splash window never appeared");
     QVERIFY2(mainSeen >= 0, "the main window never appeared");
     QVERIFY2(splashSeen < mainSeen, "the main window appeared before the splash");
