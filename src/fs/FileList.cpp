@@ -76,13 +76,8 @@ bool FileList::setPath(const QString &folder)
         followInBackground();
         return m_listedOk;
     }
-    m_watch.markFullRead();
-    QElapsedTimer took;
-    took.start();
     QStringList names;
-    const bool listed = FolderListing::read(folder, m_pattern, &names);
-    m_watch.fullReadTook(took.nsecsElapsed());
-    if (!listed) {
+    if (!readFolder(folder, &names)) {
         setNames({});
         m_listedOk = false;
         // With no folder to keep, this one is listed as soon as it can be (a History folder
@@ -185,14 +180,21 @@ bool FileList::readWholeFolder()
         if (m_follow != Follow::Reading)
             return m_listedOk;
     }
-    m_watch.markFullRead();
-    QElapsedTimer took;
-    took.start();
     QStringList names;
-    const bool ok = FolderListing::read(m_path, m_pattern, &names);
-    m_watch.fullReadTook(took.nsecsElapsed());
+    const bool ok = readFolder(m_path, &names);
     m_listedOk = ok;
     setNames(ok ? std::move(names) : QStringList());
+    return ok;
+}
+
+bool FileList::readFolder(const QString &folder, QStringList *names)
+{
+    m_watch.markFullRead();
+    // The watch spaces a flood's listings by what one costs.
+    QElapsedTimer took;
+    took.start();
+    const bool ok = FolderListing::read(folder, m_pattern, names);
+    m_watch.fullReadTook(took.nsecsElapsed());
     return ok;
 }
 

@@ -83,6 +83,8 @@ private:
     void takeAnswer(const FolderPoller::Answer &answer);
     void adoptWaitingAnswer();
     bool readWholeFolder();
+    // Lists folder with the pattern, telling the watch first and what it took after.
+    bool readFolder(const QString &folder, QStringList *names);
     void applyChangedNames(const QSet<QString> &changed);
     void setNames(QStringList names);
 

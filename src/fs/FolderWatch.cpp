@@ -202,7 +202,7 @@ void FolderWatch::stormTick()
     const bool present = FolderStat::read(m_folder, &identity, &stamp);
     // The folder appeared (while its parent was watched) or was replaced: watched anew.
     const bool replaced = m_awaitedName.isEmpty() ? !(identity == m_identity) : present;
-    const FolderStat::Stamp now = watchedStamp();
+    const FolderStat::Stamp now = m_awaitedName.isEmpty() ? stamp : watchedStamp();
     if (replaced || now == m_stormStamp) {
         endStorm();
         return;
@@ -339,9 +339,7 @@ void FolderWatch::verify()
 
 bool FolderWatch::folderStatChanged()
 {
-    FolderStat::Identity identity;
-    FolderStat::Stamp now;
-    FolderStat::read(m_folder, &identity, &now);
+    const FolderStat::Stamp now = FolderStat::stampOf(m_folder);
     const bool changed = !(now == m_stamp);
     m_stamp = now;
     return changed;
