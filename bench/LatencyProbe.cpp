@@ -15,14 +15,19 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <iostream>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -103,14 +108,64 @@ qint64 groupsCpuNs(const QList<qint64> &groups)
     return total;
 }
 
+// CPU time of every thread of a process so far, in nanoseconds, from the scheduler's own
+// accounting (the clock-tick fields of /proc/PID/stat are far too coarse for an idle program).
+qint64 threadsCpuNs(qint64 pid)
+{
+    qint64 total = 0;
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    DIR *dir = ::opendir(tasks.c_str());
+    if (!dir)
+        return -1;
+    while (const dirent *entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        std::FILE *stat = std::fopen((tasks + '/' + entry->d_name + "/schedstat").c_str(), "r");
+        if (!stat)
+            continue;
+        long long ns = 0;
+        if (std::fscanf(stat, "%lld", &ns) == 1)
+            total += ns;
+        std::fclose(stat);
+    }
+    ::closedir(dir);
+    return total;
+}
+
+// The rename loop's rate on this computer with nothing watching its folder, for two seconds:
+// what the kernel and disk allow, beside which the rate under the watch is read.
+double unwatchedRenameRate()
+{
+    QTemporaryDir folder;
+    QTemporaryDir countDir;
+    const QString countFile = countDir.filePath(QStringLiteral("renames"));
+    QProcess renamer;
+    renamer.start(QCoreApplication::applicationFilePath(),
+                  { QStringLiteral("--renamer"), folder.path(), countFile });
+    if (!renamer.waitForStarted())
+        return 0;
+    const qint64 started = monotonicNs();
+    QThread::msleep(2000);
+    QFile counted(countFile);
+    counted.open(QIODevice::ReadOnly);
+    const double rate
+        = counted.readAll().trimmed().toDouble() / (double(monotonicNs() - started) / 1e9);
+    renamer.kill();
+    renamer.waitForFinished(2000);
+    return rate;
+}
+
 } // namespace
 
-int runRenamer(const QString &folder)
+int runRenamer(const QString &folder, const QString &countFile)
 {
     // Names relative to an open folder: the loop runs as fast as the kernel renames, with no
-    // path walk per call.
+    // path walk per call. The count goes into a file, not down a pipe: a pipe would wake the
+    // measured program at every report.
     const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    if (dir < 0)
+    const int count
+        = ::open(QFile::encodeName(countFile).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (dir < 0 || count < 0)
         return 1;
     const char *const a = "loop-a.txt";
     const char *const b = "loop-b.txt";
@@ -121,10 +176,41 @@ int runRenamer(const QString &folder)
         if (::renameat(dir, renames % 2 ? a : b, dir, renames % 2 ? b : a) != 0)
             return 1;
         if (renames % 10000 == 0) {
-            std::printf("%lld\n", static_cast<long long>(renames));
-            std::fflush(stdout);
+            char text[32];
+            const int length
+                = std::snprintf(text, sizeof text, "%20lld\n", static_cast<long long>(renames));
+            [[maybe_unused]] ssize_t written = ::pwrite(count, text, size_t(length), 0);
         }
     }
+}
+
+int runSampler(qint64 pid, int slices)
+{
+    // One slice a second, slept here: the measured program is not woken by its measurement.
+    // The slices are printed only at the end for the same reason.
+    std::printf("ready\n");
+    std::fflush(stdout);
+    std::vector<double> percents;
+    qint64 cpu = threadsCpuNs(pid);
+    qint64 wall = monotonicNs();
+    const qint64 start = wall;
+    for (int slice = 1; slice <= slices; ++slice) {
+        const qint64 end = start + qint64(slice) * 1000000000;
+        const timespec until { time_t(end / 1000000000), long(end % 1000000000) };
+        while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) { }
+        const qint64 nowCpu = threadsCpuNs(pid);
+        const qint64 nowWall = monotonicNs();
+        percents.push_back(100.0 * double(nowCpu - cpu) / double(qMax<qint64>(1, nowWall - wall)));
+        cpu = nowCpu;
+        wall = nowWall;
+    }
+    // Its answer and its end wake the program: only once the program's window is over.
+    const qint64 after = start + qint64(slices) * 1000000000 + 500000000;
+    const timespec until { time_t(after / 1000000000), long(after % 1000000000) };
+    while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) { }
+    for (double percent : percents)
+        std::printf("%.6f\n", percent);
+    return 0;
 }
 
 int runWriter()
@@ -181,10 +267,14 @@ LatencyResult runLatencyProbe(const LatencyOptions &options)
     waitUntil([&] { return window.inb->text() == Form1::inboxCountText(0); }, 5000);
     waitUntil([&] { return window.isVisible(); }, 2 * Form7::Duration);
 
+    if (options.renameLoop)
+        result.unwatchedRenamesPerSecond = unwatchedRenameRate();
     QProcess renamer;
+    QTemporaryDir countDir; // outside the watched folder
+    const QString countFile = countDir.filePath(QStringLiteral("renames"));
     if (options.renameLoop) {
         renamer.start(QCoreApplication::applicationFilePath(),
-                      { QStringLiteral("--renamer"), writeFolder });
+                      { QStringLiteral("--renamer"), writeFolder, countFile });
         renamer.waitForStarted();
     }
     const qint64 loopStartNs = monotonicNs();
@@ -237,36 +327,43 @@ LatencyResult runLatencyProbe(const LatencyOptions &options)
         // program's CPU is taken: it is not what the program costs.
         const qint64 serverBefore = otherProcessCpuNs(options.serverPid);
         const qint64 shareBefore = groupsCpuNs(options.shareGroups);
+        const int sliceCount = qMax(1, int(options.idleSeconds));
+        QProcess sampler;
+        sampler.start(QCoreApplication::applicationFilePath(),
+                      { QStringLiteral("--sampler"),
+                        QString::number(QCoreApplication::applicationPid()),
+                        QString::number(sliceCount) });
+        sampler.waitForReadyRead(5000);
+        sampler.readLine();
+        // One wait, no timer of the bench's own inside it: the program's ticks alone.
         const qint64 cpuBefore = processCpuNs();
         const qint64 wallBefore = monotonicNs();
-        QList<double> slices;
-        const int sliceCount = qMax(1, int(options.idleSeconds));
-        const qint64 sliceNs = qint64(options.idleSeconds * 1e9) / sliceCount;
-        for (int slice = 0; slice < sliceCount; ++slice) {
-            const qint64 sliceCpu = processCpuNs();
-            const qint64 sliceWall = monotonicNs();
-            const qint64 sliceEnd = wallBefore + (slice + 1) * sliceNs;
+        {
             QEventLoop idle;
-            QTimer::singleShot(int(qMax<qint64>(0, sliceEnd - sliceWall) / 1000000), &idle,
-                               &QEventLoop::quit);
+            QTimer::singleShot(int(options.idleSeconds * 1000), &idle, &QEventLoop::quit);
             idle.exec();
-            slices.append(100.0 * double(processCpuNs() - sliceCpu)
-                          / double(qMax<qint64>(1, monotonicNs() - sliceWall)));
         }
         const double wall = double(monotonicNs() - wallBefore);
         result.idleCpuPercent = 100.0 * double(processCpuNs() - cpuBefore) / wall;
-        result.idleSliceMedianPercent = quantile(slices, 0.5);
         if (!options.shareGroups.isEmpty())
             result.shareCpuPercent
                 = 100.0 * double(groupsCpuNs(options.shareGroups) - shareBefore) / wall;
         if (options.serverPid > 0 && serverBefore >= 0)
             result.serverCpuPercent
                 = 100.0 * double(otherProcessCpuNs(options.serverPid) - serverBefore) / wall;
+        sampler.waitForFinished(5000);
+        QList<double> slices;
+        for (const QByteArray &line : sampler.readAllStandardOutput().split('\n')) {
+            if (!line.trimmed().isEmpty())
+                slices.append(line.toDouble());
+        }
+        result.idleSliceMedianPercent = quantile(slices, 0.5);
     }
     if (options.renameLoop) {
-        const QList<QByteArray> counts = renamer.readAllStandardOutput().trimmed().split('\n');
+        QFile counted(countFile);
+        counted.open(QIODevice::ReadOnly);
         result.renamesPerSecond
-            = counts.last().toDouble() / (double(monotonicNs() - loopStartNs) / 1e9);
+            = counted.readAll().trimmed().toDouble() / (double(monotonicNs() - loopStartNs) / 1e9);
         renamer.kill();
         renamer.waitForFinished(2000);
     }

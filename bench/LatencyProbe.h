@@ -43,7 +43,8 @@ struct LatencyResult
     int timeouts = 0;
     int wrongLabel = 0;
     double idleCpuPercent = 0;
-    // The median of the idle window's one-second slices: what the program's own ticks cost.
+    // The median of the idle window's one-second slices, taken by a separate process so that
+    // the measurement wakes nothing: what the program's own ticks cost.
     // On a virtual machine whose host takes back memory left untouched for a while, a tick
     // that touches such pages is billed milliseconds for the host's fault (a plain C loop
     // touching cold pages once a second shows the same); the mean carries those, the median
@@ -52,6 +53,7 @@ struct LatencyResult
     double serverCpuPercent = -1;
     double shareCpuPercent = -1; // the share's server and client together
     double renamesPerSecond = 0;
+    double unwatchedRenamesPerSecond = 0; // the same loop in a folder nobody watches
 };
 
 LatencyResult runLatencyProbe(const LatencyOptions &options);
@@ -60,5 +62,8 @@ LatencyResult runLatencyProbe(const LatencyOptions &options);
 // monotonic time just before it did.
 int runWriter();
 // The rename loop: renames <folder>/loop-a.txt to loop-b.txt and back until killed; prints the
-// number of renames done on stdout every 10,000.
-int runRenamer(const QString &folder);
+// number of renames done into countFile every 10,000.
+int runRenamer(const QString &folder, const QString &countFile);
+// The idle window's slices: sleeps `slices` seconds, then prints the CPU share process `pid`
+// used in each second, one line each.
+int runSampler(qint64 pid, int slices);

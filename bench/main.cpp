@@ -16,6 +16,7 @@
 #include <QThread>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -41,7 +42,8 @@ void printRow(const Row &row)
     if (row.result.shareCpuPercent >= 0)
         std::printf(" server + client: %.3f %%", row.result.shareCpuPercent);
     if (row.result.renamesPerSecond > 0)
-        std::printf(" %.0f renames/s", row.result.renamesPerSecond);
+        std::printf(" %.0f renames/s (%.0f/s unwatched)", row.result.renamesPerSecond,
+                    row.result.unwatchedRenamesPerSecond);
     std::printf("\n");
     std::fflush(stdout);
 }
@@ -102,8 +104,10 @@ int main(int argc, char *argv[])
 {
     if (argc > 1 && std::strcmp(argv[1], "--writer") == 0)
         return runWriter();
-    if (argc > 2 && std::strcmp(argv[1], "--renamer") == 0)
-        return runRenamer(QString::fromLocal8Bit(argv[2]));
+    if (argc > 3 && std::strcmp(argv[1], "--renamer") == 0)
+        return runRenamer(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    if (argc > 3 && std::strcmp(argv[1], "--sampler") == 0)
+        return runSampler(std::atoll(argv[2]), std::atoi(argv[3]));
 
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
