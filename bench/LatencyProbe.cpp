@@ -155,6 +155,23 @@ double unwatchedRenameRate()
     return rate;
 }
 
+// The median time of a plain listing of folder (opendir and readdir, nothing else) over five
+// runs: on a share the server's part, which no client can beat.
+double plainListingMs(const QString &folder)
+{
+    QList<double> times;
+    for (int run = 0; run < 5; ++run) {
+        const qint64 before = monotonicNs();
+        DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+        if (!dir)
+            return 0;
+        while (::readdir(dir)) { }
+        ::closedir(dir);
+        times.append(double(monotonicNs() - before) / 1e6);
+    }
+    return quantile(times, 0.5);
+}
+
 } // namespace
 
 int runRenamer(const QString &folder, const QString &countFile)
@@ -318,6 +335,8 @@ LatencyResult runLatencyProbe(const LatencyOptions &options)
 
     result.p50Ms = quantile(latencies, 0.50);
     result.p99Ms = quantile(latencies, 0.99);
+    if (!options.writeFolder.isEmpty())
+        result.plainListingMs = plainListingMs(dataFolder);
 
     if (options.idleSeconds > 0) {
         QEventLoop settle;

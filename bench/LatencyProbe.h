@@ -54,6 +54,7 @@ struct LatencyResult
     double shareCpuPercent = -1; // the share's server and client together
     double renamesPerSecond = 0;
     double unwatchedRenamesPerSecond = 0; // the same loop in a folder nobody watches
+    double plainListingMs = 0; // a share's folder listed by readdir alone (median)
 };
 
 LatencyResult runLatencyProbe(const LatencyOptions &options);

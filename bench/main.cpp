@@ -41,6 +41,8 @@ void printRow(const Row &row)
         std::printf(" bindfs server: %.3f %%", row.result.serverCpuPercent);
     if (row.result.shareCpuPercent >= 0)
         std::printf(" server + client: %.3f %%", row.result.shareCpuPercent);
+    if (row.result.plainListingMs > 0)
+        std::printf(" listing alone: %.1f ms", row.result.plainListingMs);
     if (row.result.renamesPerSecond > 0)
         std::printf(" %.0f renames/s (%.0f/s unwatched)", row.result.renamesPerSecond,
                     row.result.unwatchedRenamesPerSecond);
