@@ -58,13 +58,3 @@ struct LatencyResult
 };
 
 LatencyResult runLatencyProbe(const LatencyOptions &options);
-
-// The writer half: reads "<path>\n" lines on stdin, creates each file and prints the
-// monotonic time just before it did.
-int runWriter();
-// The rename loop: renames <folder>/loop-a.txt to loop-b.txt and back until killed; prints the
-// number of renames done into countFile every 10,000.
-int runRenamer(const QString &folder, const QString &countFile);
-// The idle window's slices: sleeps `slices` seconds, then prints the CPU share process `pid`
-// used in each second, one line each.
-int runSampler(qint64 pid, int slices);

@@ -3,6 +3,7 @@
 // share freezes anything, and how quickly and how small the program starts. Prints tables and
 // one RESULT line.
 
+#include "HelperProcesses.h"
 #include "LatencyProbe.h"
 #include "OpenProbe.h"
 #include "StalledShareProbe.h"
