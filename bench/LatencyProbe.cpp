@@ -275,7 +275,8 @@ LatencyResult runLatencyProbe(const LatencyOptions &options)
             if (!line.trimmed().isEmpty())
                 slices.append(line.toDouble());
         }
-        result.idleSliceMedianPercent = quantile(slices, 0.5);
+        // A sampler that did not answer leaves the median unknown, not zero.
+        result.idleSliceMedianPercent = slices.isEmpty() ? -1 : quantile(slices, 0.5);
     }
     if (options.renameLoop) {
         result.renamesPerSecond

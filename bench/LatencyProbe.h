@@ -49,7 +49,7 @@ struct LatencyResult
     // that touches such pages is billed milliseconds for the host's fault (a plain C loop
     // touching cold pages once a second shows the same); the mean carries those, the median
     // does not, and a real periodic cost of more than half the slices shows in both.
-    double idleSliceMedianPercent = 0;
+    double idleSliceMedianPercent = 0; // -1: the sampler gave no slices
     double serverCpuPercent = -1;
     double shareCpuPercent = -1; // the share's server and client together
     double renamesPerSecond = 0;

@@ -37,7 +37,10 @@ void printRow(const Row &row)
     std::printf("| %-40s | %6d | %8.2f | %8.2f | %6d | %10.3f |", row.design, row.files,
                 row.result.p50Ms, row.result.p99Ms, row.result.timeouts + row.result.wrongLabel,
                 row.result.idleCpuPercent);
-    std::printf(" median second: %.3f %%", row.result.idleSliceMedianPercent);
+    if (row.result.idleSliceMedianPercent >= 0)
+        std::printf(" median second: %.3f %%", row.result.idleSliceMedianPercent);
+    else
+        std::printf(" median second: not measured");
     if (row.result.serverCpuPercent >= 0)
         std::printf(" bindfs server: %.3f %%", row.result.serverCpuPercent);
     if (row.result.shareCpuPercent >= 0)
